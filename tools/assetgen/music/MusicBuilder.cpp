@@ -1,0 +1,4 @@
+#include "Builders.h"
+
+// Placeholder until the music lands.
+void BuildMusic(const std::filesystem::path&, const std::filesystem::path&) {}

@@ -1,0 +1,4 @@
+#include "Builders.h"
+
+// Placeholder until the sounds land.
+void BuildWaveArchive(const std::filesystem::path&, const std::filesystem::path&) {}
