@@ -1,0 +1,3 @@
+#include "app/MainForm.h"
+
+void TMainForm::ResolveShot(int32_t /*x*/, int32_t /*y*/) {}
