@@ -1,0 +1,4 @@
+#include "app/MainForm.h"
+
+void TMainForm::LoadSettings() {}
+void TMainForm::SaveSettings() {}

@@ -1,0 +1,6 @@
+#include "app/MainForm.h"
+
+void TMainForm::DrawScoreCentred(double, double, const std::string&) {}
+void TMainForm::GamegoEditClick() {}
+void TMainForm::GameEnterNameClick() {}
+void TMainForm::GameSendResultClick() {}
