@@ -1,0 +1,159 @@
+#include <string>
+
+#include "app/FrameTimer.h"
+#include "app/MainForm.h"
+#include "app/Timer.h"
+#include "audio/MusicLib.h"
+#include "platform/Display.h"
+
+#if __has_include("battlefield/Begin.h")
+#include "battlefield/Begin.h"
+#define ZARVOK_HAVE_BEGIN 1
+#endif
+#if __has_include("combat/PlayerSprite.h") && __has_include("combat/Pricel.h")
+#include "combat/PlayerSprite.h"
+#include "combat/Pricel.h"
+#define ZARVOK_HAVE_PLAYER 1
+#endif
+#if __has_include("combat/Cifra.h")
+#include "combat/Cifra.h"
+#define ZARVOK_HAVE_CIFRA 1
+#endif
+#if __has_include("ui/NameEntry.h")
+#include "ui/NameEntry.h"
+#define ZARVOK_HAVE_NAME_ENTRY 1
+#endif
+
+namespace {
+// The spoken numbers of the level intro; levels from 11 on have none.
+const char* const SpokenNumbers[] = {"one", "two", "three", "four", "five",
+                                     "six", "seven", "eight", "nine", "ten"};
+}  // namespace
+
+void TMainForm::FrameTimerTimer(int32_t /*lagCount*/) {
+  // Every frame moves by the constant moveCount 16, whatever the lag.
+  if (!Display->CanDraw()) return;
+
+  if (ResizePending) {
+    ResizePending = false;
+    if (FPlatform.Window->WindowState() == TWindowState::wsMaximized) GameFullScreenClick();
+  }
+
+  if (!WindowInactive) {
+    ScreenFrame();
+    if (LevelCountdown < 0 && CurrentScreen == scGame) AdvanceLevel();
+    Display->Flip();
+  }
+
+  // The module starts again at order 0 once it has played through: start the screen's module
+  // afresh from its file.
+  if (SongHandle != 0 && FPlatform.Music) {
+    TMusicLib& music = *FPlatform.Music;
+    const int32_t order = music.SongGetOrder(SongHandle);
+    if (order != 0 || LastSongOrder == 0) {
+      LastSongOrder = music.SongGetOrder(SongHandle);
+    } else if (CurrentScreen == scGame) {
+      PlayMusic("2");
+    } else if (CurrentScreen == scGameOver) {
+      PlayMusic("3");
+    } else {
+      PlayMusic("1");
+    }
+  }
+}
+
+void TMainForm::FrameTimerDeactivate() {
+  if (CurrentScreen != scGame) {
+    WindowInactive = true;
+    SetCaption("ZARVOK [Pause]");
+    return;
+  }
+  if (FPlatform.Window->WindowState() == TWindowState::wsMinimized || LevelIntro) WindowInactive = true;
+  if (GamePause.Checked)
+    PausedBeforeDeactivate = true;
+  else
+    GamePauseClick();
+  if (LevelIntro) {
+    SetCaption("ZARVOK [Pause]");
+    // The flags stay set so that the return of the focus knows what to start again.
+    if (Timer2Running) Timer2->SetEnabled(false);
+    if (Timer3Running) Timer3->SetEnabled(false);
+    if (Timer1Running) Timer1->SetEnabled(false);
+  }
+}
+
+void TMainForm::FrameTimerActivate() {
+  if (CurrentScreen == scGame) {
+    if (PausedBeforeDeactivate)
+      PausedBeforeDeactivate = false;
+    else
+      GamePauseClick();
+    if (LevelIntro) {
+      SetCaption("ZARVOK");
+      if (Timer2Running) Timer2->SetEnabled(true);
+      if (Timer3Running) Timer3->SetEnabled(true);
+      if (Timer1Running) Timer1->SetEnabled(true);
+    }
+  } else {
+    SetCaption("ZARVOK");
+  }
+  WindowInactive = false;
+}
+
+void TMainForm::Timer1Timer() {
+  switch (CurrentScreen) {
+    case scSplash:
+      SwitchScreen(scMainMenu);
+      Timer1->SetEnabled(false);
+      break;
+    case scGame:
+      if (LevelIntro) {
+        Timer1Running = false;
+        LevelIntro = false;
+#ifdef ZARVOK_HAVE_BEGIN
+        MarkDeadAll<TBegin>();
+#endif
+#ifdef ZARVOK_HAVE_CIFRA
+        MarkDeadAll<Bukva>();
+#endif
+#ifdef ZARVOK_HAVE_PLAYER
+        Spawn<TPlayerSprite>();
+        Spawn<Pricel_prosto>();
+#endif
+      }
+      Timer1->SetEnabled(false);
+      TimerLevel->SetEnabled(true);
+      SingleShotMode = true;
+      TriggerHeld = false;
+      break;
+    case scGameOver:
+      if (Score > HighScores[9].Score) {
+#if defined(ZARVOK_HAVE_PLAYER) && defined(ZARVOK_HAVE_NAME_ENTRY)
+        Spawn<Pricel>();
+        Spawn<TEnter_Name>();
+#endif
+      }
+      Timer1->SetEnabled(false);
+      break;
+    default:
+      // Any other screen leaves the timer running; it fires again after its interval.
+      break;
+  }
+}
+
+void TMainForm::Timer2Timer() {
+  Timer2Running = false;
+  Timer3Running = true;
+  DrawLetterLine(std::to_string(LevelNumber), 200, 450, 1);
+  if (LevelNumber >= 1 && LevelNumber <= 10) PlaySound(SpokenNumbers[LevelNumber - 1]);
+  Timer2->SetEnabled(false);
+  Timer3->SetEnabled(true);
+}
+
+void TMainForm::Timer3Timer() {
+#ifdef ZARVOK_HAVE_BEGIN
+  Spawn<TFight>();
+#endif
+  Timer3->SetEnabled(false);
+  Timer3Running = false;
+}

@@ -1,0 +1,171 @@
+#include "app/MainForm.h"
+
+#include <filesystem>
+
+#include "app/FrameTimer.h"
+#include "app/Timer.h"
+#include "platform/Display.h"
+#include "scores/HttpClient.h"
+
+#include "engine/ImageList.h"
+#include "engine/PictureCollection.h"
+#include "engine/SpriteEngineComponent.h"
+#if __has_include("audio/SoundDevice.h")
+#include "audio/SoundDevice.h"
+#include "audio/WaveList.h"
+#else
+// Stand-ins until the sound device lands.
+class TSoundDevice {
+ public:
+  explicit TSoundDevice(TAudioOutput*) {}
+};
+class TWaveList {
+ public:
+  explicit TWaveList(TSoundDevice&) {}
+  void LoadFromFile(const char*) {}
+};
+#endif
+#if __has_include("ui/MenuSprites.h")
+#include "ui/MenuSprites.h"
+#endif
+
+namespace {
+// The game's files, relative to the working folder (the game folder).
+constexpr const char* PictureArchivePath = "Data/Graphic.dxg";
+constexpr const char* SettingsPath = "Config.cfg";
+}  // namespace
+
+TMainForm::TMainForm(TPlatform& platform) : FPlatform(platform) {
+  TClock& clock = *FPlatform.Clock;
+  TWindow& window = *FPlatform.Window;
+  window.SetCaption("ZARVOK");
+  window.SetBorderStyle(TBorderStyle::bsSingle);
+
+  Display = std::make_unique<TDisplay>(window);
+  Display->OnInitializing = [this] { DisplayInitializing(); };
+  Display->OnInitialize = [this] { DisplayInitialize(); };
+  Display->OnFinalize = [this] { DisplayFinalize(); };
+  ImageList = std::make_unique<TImageList>(*Display);
+  SpriteEngine = std::make_unique<TSpriteEngineComponent>(*Display);
+
+  FrameTimer = std::make_unique<TFrameTimer>(clock);
+  FrameTimer->SetInterval(30);
+  FrameTimer->ActiveOnly = false;
+  FrameTimer->OnTimer = [this](int32_t lagCount) { FrameTimerTimer(lagCount); };
+  FrameTimer->OnActivate = [this] { FrameTimerActivate(); };
+  FrameTimer->OnDeactivate = [this] { FrameTimerDeactivate(); };
+  FrameTimer->SetEnabled(true);
+
+  SoundDevice = std::make_unique<TSoundDevice>(FPlatform.Audio.get());
+  WaveList = std::make_unique<TWaveList>(*SoundDevice);
+
+  Timer1 = std::make_unique<TTimer>(clock, 10000);
+  Timer1->OnTimer = [this] { Timer1Timer(); };
+  Timer2 = std::make_unique<TTimer>(clock, 500);
+  Timer2->OnTimer = [this] { Timer2Timer(); };
+  Timer3 = std::make_unique<TTimer>(clock, 1000);
+  Timer3->OnTimer = [this] { Timer3Timer(); };
+  TimerLevel = std::make_unique<TTimer>(clock, 1000);
+  TimerLevel->OnTimer = [this] { TimerLevelTimer(); };
+
+  HttpClient1 = std::make_unique<THttpClient>(FPlatform.Http.get());
+
+  FormCreate();
+}
+
+TMainForm::~TMainForm() {
+  // The display stops while the whole form still stands (DisplayFinalize stops the frame timer);
+  // then the sprites go before the sound and timers they may still reach.
+  if (Display && Display->Initialized()) Display->Finalize();
+  if (SpriteEngine) SpriteEngine->Engine().Clear();
+}
+
+void TMainForm::FormCreate() {
+  ResizePending = false;
+  Randomize();
+  FPlatform.Window->HidePointer();
+
+  ImageList->Items.LoadFromFile(PictureArchivePath);
+  ImageList->Items.BuildColorTable();
+  // The collection's colour table would become the display's palette; at 16 bits per pixel
+  // there is no palette to set.
+
+  GameOverPending = false;
+  LifeLost = false;
+  LevelIntro = false;
+  BannerArrived = false;
+  PausedBeforeDeactivate = false;
+  WindowInactive = false;
+
+  GamePause.Checked = false;
+  GamegoEdit.Checked = false;
+  GameMainExit.Checked = false;
+  GameEnterName.Checked = false;
+  GameSendResult.Checked = false;
+  GameClearHighScore.Checked = false;
+  GameFullScreen.Checked = false;
+  GameSound.Checked = true;
+  GameMusic.Checked = true;
+
+  ResetHighScores();
+  if (std::filesystem::exists(SettingsPath)) LoadSettings();
+  // Leaving the high-score screen that ResetHighScores built writes Config.cfg, so every start
+  // leaves a settings file behind.
+  SwitchScreen(scSplash);
+}
+
+void TMainForm::ShowForm() {
+  if (!Display->Initialized()) Display->Initialize();
+}
+
+bool TMainForm::FormClose() {
+  if (CurrentScreen != scGame) {
+    SwitchScreen(scExitConfirm);
+    return false;
+  }
+  GamePause.Checked = false;
+  GameMainExit.Checked = true;
+  if (!LevelIntro) TimerLevel->SetEnabled(false);
+#if __has_include("ui/MenuSprites.h")
+  Spawn<TMainExit>();
+#endif
+  return false;
+}
+
+void TMainForm::FormResize() { ResizePending = true; }
+
+void TMainForm::DisplayInitializing() {
+  TWindow& window = *FPlatform.Window;
+  if (Display->FullScreen()) {
+    window.SetBorderStyle(TBorderStyle::bsNone);
+  } else {
+    window.SetWindowState(TWindowState::wsNormal);
+    window.SetBorderStyle(TBorderStyle::bsSingle);
+  }
+}
+
+void TMainForm::DisplayInitialize() {
+  FPlatform.Window->SetWindowState(TWindowState::wsNormal);
+  FrameTimer->SetEnabled(true);
+  WaveList->LoadFromFile("Data/Music.dxw");
+}
+
+void TMainForm::DisplayFinalize() { FrameTimer->SetEnabled(false); }
+
+void TMainForm::Terminate() { FTerminated = true; }
+
+void TMainForm::Randomize() { FRandom.Seed(Milliseconds()); }
+
+uint32_t TMainForm::Milliseconds() const { return FPlatform.Clock->Milliseconds(); }
+
+void TMainForm::Sleep(uint32_t milliseconds) { FPlatform.Clock->Sleep(milliseconds); }
+
+void TMainForm::SetCaption(const std::string& caption) { FPlatform.Window->SetCaption(caption); }
+
+std::string TMainForm::Caption() const { return FPlatform.Window->Caption(); }
+
+void TMainForm::ShowMessage(const std::string& text) { FPlatform.Window->ShowMessage("Zarvok", text); }
+
+TSpriteEngine& TMainForm::Engine() { return SpriteEngine->Engine(); }
+
+TPictureCollectionItem& TMainForm::Find(const std::string& name) { return ImageList->Items.Find(name); }

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+class TClock;
+
+// A plain timer that behaves like a message-driven window timer: enabling starts the interval
+// from that moment, setting the interval of an enabled timer restarts it, and a timer that is
+// polled late fires once, not once per missed interval. The message loop polls it between frames.
+class TTimer {
+ public:
+  TTimer(const TClock& clock, uint32_t interval);
+
+  bool Enabled() const { return FEnabled; }
+  void SetEnabled(bool enabled);
+  uint32_t Interval() const { return FInterval; }
+  void SetInterval(uint32_t interval);
+
+  // Runs OnTimer when the interval has passed; true when it fired. A zero interval never fires.
+  bool Poll();
+  // Milliseconds until the timer is due (0 when due); only meaningful while Armed().
+  uint32_t TimeToNext() const;
+  // Enabled with a non-zero interval and a handler: the only state in which it can fire.
+  bool Armed() const;
+
+  std::function<void()> OnTimer;
+
+ private:
+  const TClock& FClock;
+  uint32_t FInterval;
+  uint32_t FStart = 0;
+  bool FEnabled = false;
+};
