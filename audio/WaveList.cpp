@@ -1,0 +1,153 @@
+#include "audio/WaveList.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+#include "audio/SoundDevice.h"
+#include "audio/WaveArchive.h"
+
+namespace {
+
+std::string Lower(const std::string& text) {
+  std::string lower = text;
+  std::transform(lower.begin(), lower.end(), lower.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return lower;
+}
+
+}  // namespace
+
+TWaveCollectionItem::TWaveCollectionItem(TWaveCollection& collection) : FCollection(collection) {}
+
+TWaveCollectionItem::~TWaveCollectionItem() { Finalize(); }
+
+void TWaveCollectionItem::SetName(const std::string& name) {
+  FCollection.Unhash(*this);
+  FName = name;
+  FCollection.Hash(*this);
+}
+
+void TWaveCollectionItem::Initialize(TSoundDevice& device) {
+  Finalize();
+  FMain = device.CreateBuffer(Wave);
+}
+
+void TWaveCollectionItem::Finalize() {
+  FCopies.clear();
+  FMain.reset();
+}
+
+TSoundBuffer* TWaveCollectionItem::Play() {
+  if (!Initialized()) return nullptr;
+  if (Looped) {
+    FMain->Stop();
+    FMain->Rewind();
+    FMain->Play(true);
+    return FMain.get();
+  }
+  auto silent = std::find_if(FCopies.begin(), FCopies.end(),
+                             [](const std::unique_ptr<TSoundBuffer>& b) { return !b->Playing(); });
+  TSoundBuffer* buffer = nullptr;
+  if (silent != FCopies.end()) {
+    buffer = silent->get();
+  } else if (MaxPlayingCount == 0 || CopyCount() < MaxPlayingCount) {
+    FCopies.push_back(FMain->Duplicate());
+    buffer = FCopies.back().get();
+  } else {
+    // Every copy sounds: the oldest one starts over and becomes the newest.
+    std::rotate(FCopies.begin(), FCopies.begin() + 1, FCopies.end());
+    buffer = FCopies.back().get();
+  }
+  buffer->Stop();
+  buffer->Rewind();
+  buffer->Play(false);
+  return buffer;
+}
+
+void TWaveCollectionItem::Stop() {
+  if (FMain) FMain->Stop();
+  for (auto& copy : FCopies) copy->Stop();
+}
+
+int32_t TWaveCollectionItem::PlayingCount() const {
+  int32_t count = FMain && FMain->Playing() ? 1 : 0;
+  for (const auto& copy : FCopies) count += copy->Playing() ? 1 : 0;
+  return count;
+}
+
+TWaveCollection::~TWaveCollection() { Clear(); }
+
+uint8_t TWaveCollection::Bucket(const std::string& name) {
+  const std::string lower = Lower(name);
+  uint32_t h = static_cast<uint32_t>(lower.size()) * 16;
+  if (lower.size() >= 2)
+    h += static_cast<unsigned char>(lower.front()) + static_cast<unsigned char>(lower[lower.size() - 2]);
+  return static_cast<uint8_t>(h % 256);
+}
+
+void TWaveCollection::Hash(TWaveCollectionItem& item) { FBuckets[Bucket(item.FName)].push_back(&item); }
+
+void TWaveCollection::Unhash(TWaveCollectionItem& item) {
+  auto& chain = FBuckets[Bucket(item.FName)];
+  chain.erase(std::remove(chain.begin(), chain.end(), &item), chain.end());
+}
+
+TWaveCollectionItem& TWaveCollection::Add() {
+  FItems.push_back(std::make_unique<TWaveCollectionItem>(*this));
+  TWaveCollectionItem& item = *FItems.back();
+  item.FIndex = Count() - 1;
+  Hash(item);
+  return item;
+}
+
+void TWaveCollection::Clear() {
+  for (auto& chain : FBuckets) chain.clear();
+  FItems.clear();
+}
+
+int32_t TWaveCollection::IndexOf(const std::string& name) const {
+  const auto& chain = FBuckets[Bucket(name)];
+  const std::string lower = Lower(name);
+  for (auto it = chain.rbegin(); it != chain.rend(); ++it)
+    if (Lower((*it)->FName) == lower) return (*it)->FIndex;
+  return -1;
+}
+
+TWaveCollectionItem& TWaveCollection::Find(const std::string& name) {
+  const int32_t index = IndexOf(name);
+  if (index < 0) throw EWaveCollectionError("Wave '" + name + "' not found");
+  return *FItems[index];
+}
+
+void TWaveCollection::Initialize(TSoundDevice& device) {
+  for (auto& item : FItems) item->Initialize(device);
+}
+
+void TWaveCollection::Finalize() {
+  for (auto& item : FItems) item->Finalize();
+}
+
+TWaveList::TWaveList(TSoundDevice& device) : FDevice(device) {}
+
+TWaveList::~TWaveList() = default;
+
+void TWaveList::LoadFromFile(const std::filesystem::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) {
+    const int error = errno;
+    FItems.Clear();
+    throw EWaveStreamError("Cannot open file \"" + path.string() + "\". " + std::strerror(error));
+  }
+  const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  LoadFromBytes(bytes);
+}
+
+void TWaveList::LoadFromBytes(std::span<const uint8_t> bytes) {
+  FItems.Clear();
+  ReadWaveArchive(bytes, FItems);
+  if (FDevice.Initialize()) FItems.Initialize(FDevice);
+}
