@@ -1,4 +1,186 @@
-#include "app/MainForm.h"
+#include <fcntl.h>
+#include <unistd.h>
 
-void TMainForm::LoadSettings() {}
-void TMainForm::SaveSettings() {}
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/MainForm.h"
+#include "scores/TextCoder.h"
+
+// "Config.cfg": 25 coded lines, each ended by CR LF. Lines 1 to 3 are the switches ("true" or
+// "false" as they are), line 4 the extra text, line 5 the player's name, then name and score of
+// the ten high-score records. Lines 4 to 25 are padded with "%" to a multiple of 5 characters so
+// that the coder gives them back exactly.
+
+namespace {
+
+constexpr const char* SettingsPath = "Config.cfg";
+// Written whole beside the settings file, then renamed over it, so a crash or a full disk never
+// leaves a half-written file behind.
+constexpr const char* SettingsTempPath = "Config.cfg.tmp";
+
+std::string PaddedLine(std::string text) {
+  if (text.empty()) return {};
+  while (text.size() % 5 != 0) text += '%';
+  return EncodeText(text);
+}
+
+std::string WithoutTrailingPercent(std::string text) {
+  while (!text.empty() && text.back() == '%') text.pop_back();
+  return text;
+}
+
+// Letters and digits are all the letter pictures can draw; a line holding anything else was
+// not written by the game, and showing it would fail on every frame of its screen.
+bool DrawableText(const std::string& text) {
+  for (const char c : text) {
+    const bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+    const bool digit = c >= '0' && c <= '9';
+    if (!letter && !digit) return false;
+  }
+  return true;
+}
+
+bool ParseScore(const std::string& text, int32_t& score) {
+  const char* first = text.data();
+  const char* last = first + text.size();
+  if (first != last && *first == '+') ++first;
+  int32_t value = 0;
+  const auto [end, error] = std::from_chars(first, last, value);
+  if (error != std::errc() || end != last || first == last) return false;
+  score = value;
+  return true;
+}
+
+// The lines of the file in order; reading past the end gives empty lines.
+class TSettingsReader {
+ public:
+  explicit TSettingsReader(const std::string& content) {
+    std::string line;
+    for (const char c : content) {
+      if (c == '\n') {
+        FLines.push_back(line);
+        line.clear();
+      } else if (c != '\r') {
+        line += c;
+      }
+    }
+    if (!line.empty()) FLines.push_back(line);
+  }
+
+  // The next line, decoded.
+  std::string Next() { return FNext < FLines.size() ? DecodeText(FLines[FNext++]) : std::string(); }
+
+ private:
+  std::vector<std::string> FLines;
+  size_t FNext = 0;
+};
+
+bool WriteAll(int fd, const std::string& data) {
+  size_t done = 0;
+  while (done < data.size()) {
+    const ssize_t written = write(fd, data.data() + done, data.size() - done);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    done += static_cast<size_t>(written);
+  }
+  return true;
+}
+
+// Writes content to path through a temporary file; an empty result, or the system's reason.
+std::string ReplaceFile(const char* path, const char* tempPath, const std::string& content) {
+  const int fd = open(tempPath, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) return std::strerror(errno);
+  bool ok = WriteAll(fd, content) && fsync(fd) == 0;
+  int error = errno;
+  if (close(fd) != 0 && ok) {
+    ok = false;
+    error = errno;
+  }
+  if (ok && rename(tempPath, path) != 0) {
+    ok = false;
+    error = errno;
+  }
+  if (!ok) {
+    unlink(tempPath);
+    return std::strerror(error);
+  }
+  // Make the rename itself durable; the file is complete whether or not this succeeds.
+  const int folder = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder >= 0) {
+    fsync(folder);
+    close(folder);
+  }
+  return {};
+}
+
+}  // namespace
+
+void TMainForm::LoadSettings() {
+  std::ifstream file(SettingsPath, std::ios::binary);
+  if (!file) {
+    if (errno != ENOENT) ShowMessage(std::string("Cannot read ") + SettingsPath + ": " + std::strerror(errno));
+    return;
+  }
+  std::ostringstream content;
+  content << file.rdbuf();
+  if (file.bad()) {
+    ShowMessage(std::string("Cannot read ") + SettingsPath);
+    return;
+  }
+  TSettingsReader reader(content.str());
+
+  // An empty or missing first line starts full screen too: only "false" keeps the window.
+  if (reader.Next() != "false") GameFullScreenClick();
+  if (reader.Next() == "false") GameMusic.Checked = false;
+  if (reader.Next() == "false") GameSound.Checked = false;
+
+  const std::string extraText = WithoutTrailingPercent(reader.Next());
+  if (DrawableText(extraText)) {
+    Edit1.Text = extraText;
+    ExtraText = extraText;
+  }
+  const std::string playerName = WithoutTrailingPercent(reader.Next());
+  if (DrawableText(playerName)) {
+    Edit2.Text = playerName;
+    PlayerName = playerName;
+  }
+
+  for (TLocal_HighScores& record : HighScores) {
+    const std::string name = reader.Next();
+    if (!name.empty()) {
+      const std::string stripped = WithoutTrailingPercent(name);
+      if (DrawableText(stripped)) record.Name = stripped;
+    }
+    const std::string score = reader.Next();
+    // A line that is no decimal number keeps the score there is.
+    if (!score.empty()) ParseScore(WithoutTrailingPercent(score), record.Score);
+  }
+}
+
+void TMainForm::SaveSettings() {
+  std::string content;
+  const auto line = [&content](const std::string& text) { content += text + "\r\n"; };
+  line(EncodeText(GameFullScreen.Checked ? "true" : "false"));
+  line(EncodeText(GameMusic.Checked ? "true" : "false"));
+  line(EncodeText(GameSound.Checked ? "true" : "false"));
+  ExtraText = Edit1.Text;
+  line(PaddedLine(ExtraText));
+  PlayerName = Edit2.Text;
+  line(PaddedLine(PlayerName));
+  for (const TLocal_HighScores& record : HighScores) {
+    line(PaddedLine(record.Name));
+    line(PaddedLine(std::to_string(record.Score)));
+  }
+
+  const std::string failure = ReplaceFile(SettingsPath, SettingsTempPath, content);
+  // The old file stays as it was; the game goes on and tries again at the next save.
+  if (!failure.empty()) ShowMessage(std::string("Cannot write ") + SettingsPath + ": " + failure);
+}
