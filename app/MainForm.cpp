@@ -10,21 +10,8 @@
 #include "engine/ImageList.h"
 #include "engine/PictureCollection.h"
 #include "engine/SpriteEngineComponent.h"
-#if __has_include("audio/SoundDevice.h")
 #include "audio/SoundDevice.h"
 #include "audio/WaveList.h"
-#else
-// Stand-ins until the sound device lands.
-class TSoundDevice {
- public:
-  explicit TSoundDevice(TAudioOutput*) {}
-};
-class TWaveList {
- public:
-  explicit TWaveList(TSoundDevice&) {}
-  void LoadFromFile(const char*) {}
-};
-#endif
 #if __has_include("ui/MenuSprites.h")
 #include "ui/MenuSprites.h"
 #endif
@@ -56,7 +43,7 @@ TMainForm::TMainForm(TPlatform& platform) : FPlatform(platform) {
   FrameTimer->OnDeactivate = [this] { FrameTimerDeactivate(); };
   FrameTimer->SetEnabled(true);
 
-  SoundDevice = std::make_unique<TSoundDevice>(FPlatform.Audio.get());
+  SoundDevice = std::make_unique<TSoundDevice>(FPlatform.Audio.get(), FPlatform.Music.get());
   WaveList = std::make_unique<TWaveList>(*SoundDevice);
 
   Timer1 = std::make_unique<TTimer>(clock, 10000);

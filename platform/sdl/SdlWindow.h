@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+
+struct SDL_Window;
+struct SDL_Renderer;
+struct SDL_Texture;
+union SDL_Event;
+
+// The game's window on SDL2: an 800 x 600 client area, the finished frames uploaded to a streaming
+// texture and shown scaled with the aspect kept (letterboxed). The renderer's logical size makes
+// SDL deliver mouse positions in 800 x 600 surface pixels. Owns SDL's video and audio subsystems.
+class TSdlWindow : public TWindow {
+ public:
+  TSdlWindow();
+  ~TSdlWindow() override;
+  TSdlWindow(const TSdlWindow&) = delete;
+  TSdlWindow& operator=(const TSdlWindow&) = delete;
+
+  void SetCaption(const std::string& caption) override;
+  std::string Caption() const override { return FCaption; }
+  void SetBorderStyle(TBorderStyle style) override;
+  TWindowState WindowState() const override;
+  void SetWindowState(TWindowState state) override;
+  void SavePlacement() override;
+  void RestorePlacement() override;
+  bool SetFullScreen(bool fullScreen) override;
+  void HidePointer() override;
+  void Present(const TSurface& frame) override;
+  bool WaitEvent(TPlatformEvent& event, uint32_t timeoutMs) override;
+  void ShowMessage(const std::string& caption, const std::string& text) override;
+
+ private:
+  // The game's event for an SDL event; false for events the game does not see.
+  bool Translate(const SDL_Event& sdlEvent, TPlatformEvent& event);
+  void ShowWindow();
+  void CreateTexture();
+  void Redraw();
+
+  SDL_Window* FWindow = nullptr;
+  SDL_Renderer* FRenderer = nullptr;
+  SDL_Texture* FTexture = nullptr;
+  std::string FCaption;
+  bool FShown = false;
+  bool FFullScreen = false;
+  bool FHasFrame = false;
+  struct TPlacement {
+    int X = 0, Y = 0, Width = 0, Height = 0;
+    bool Maximized = false;
+    bool Saved = false;
+  } FPlacement;
+};
