@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "server/ScoreStore.h"
+
+// The server's HTML: the game's web site, the online table and the error page, all sharing one
+// style sheet in the game's colours.
+
+// The address of the online table, as the game's View button opens it.
+inline constexpr std::string_view TablePath = "/cgi/version.pl?prg=Zarvok&show&type=0";
+inline constexpr std::string_view StyleSheetPath = "/site.css";
+
+// screenshots: file names under /static/screenshots/, shown in this order; none gives a placeholder.
+std::string RenderSitePage(const std::vector<std::string>& screenshots);
+std::string RenderTablePage(const std::vector<TScoreRow>& rows);
+std::string RenderErrorPage(int status, std::string_view message);
+const std::string& SiteStyleSheet();
+
+std::string HtmlEscape(std::string_view text);
+// "2026-12-09" in UTC.
+std::string FormatDate(int64_t unixSeconds);

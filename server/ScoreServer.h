@@ -1,0 +1,49 @@
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <ostream>
+#include <string>
+
+#include "server/ScoreKeeper.h"
+#include "server/ScoreStore.h"
+#include "server/ServerClock.h"
+#include "server/ServerOptions.h"
+
+namespace httplib {
+class Server;
+struct Request;
+struct Response;
+}  // namespace httplib
+
+// The score server: the game's script address, the web site, its style sheet and pictures over
+// HTTP, with one log line per request.
+class TScoreServer {
+ public:
+  // log may be null for no log. Opens (or creates) the database in options.DataDir.
+  TScoreServer(const TServerOptions& options, std::ostream* log, const TServerClock& clock);
+  ~TScoreServer();
+
+  // Binds the listening socket and returns its port (useful with port 0); raises on failure.
+  int Bind();
+  // Serves until Stop(); returns false when serving failed. Bind first.
+  bool Listen();
+  void Stop();
+
+  TScoreStore& Store() { return *FStore; }
+
+ private:
+  void Route();
+  void Answer(const TReply& reply, httplib::Response& response) const;
+  void LogRequest(const httplib::Request& request, const httplib::Response& response);
+
+  TServerOptions FOptions;
+  std::ostream* FLog;
+  std::mutex FLogLock;
+  std::unique_ptr<TScoreStore> FStore;
+  std::unique_ptr<TScoreKeeper> FKeeper;
+  std::unique_ptr<httplib::Server> FHttp;
+};
+
+// Where the site's pictures are looked for when no --static folder is given.
+std::string DefaultStaticDir();

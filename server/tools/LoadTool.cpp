@@ -1,0 +1,155 @@
+// A bounded load generator for the score server on this machine: a fixed rate of full submissions
+// (version query, then the coded record) for a fixed time, reporting latency percentiles. It only
+// talks to loopback addresses.
+
+#include <httplib.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <iostream>
+#include <mutex>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "scores/TextCoder.h"
+
+namespace {
+
+using TClock = std::chrono::steady_clock;
+
+struct TLoadOptions {
+  std::string Host = "127.0.0.1";
+  int Port = 8642;
+  double Rate = 1000;  // submissions per second
+  double Seconds = 30;
+  int Connections = 8;
+  char Key = 'Z';
+};
+
+struct TSamples {
+  std::vector<double> Version;     // ms, from sending to the reply
+  std::vector<double> Submission;  // ms, from sending to the reply
+  std::vector<double> Scheduled;   // ms, from the planned start of the pair to the last reply
+  int64_t Failed = 0;
+};
+
+bool IsLoopback(const std::string& host) {
+  return host == "localhost" || host == "::1" || host.rfind("127.", 0) == 0;
+}
+
+double Percentile(std::vector<double>& values, double fraction) {
+  if (values.empty()) return 0;
+  std::sort(values.begin(), values.end());
+  const size_t index = std::min(values.size() - 1, static_cast<size_t>(fraction * static_cast<double>(values.size())));
+  return values[index];
+}
+
+void Report(const char* what, std::vector<double>& values) {
+  std::printf("%-26s n=%-7zu p50=%7.2f ms  p90=%7.2f ms  p99=%7.2f ms  max=%7.2f ms\n", what, values.size(),
+              Percentile(values, 0.50), Percentile(values, 0.90), Percentile(values, 0.99),
+              values.empty() ? 0.0 : *std::max_element(values.begin(), values.end()));
+}
+
+std::string CodedRecord(std::mt19937& random, char key, const std::string& token) {
+  std::string name;
+  const int length = 1 + static_cast<int>(random() % 10);
+  for (int i = 0; i < length; ++i) name.push_back(static_cast<char>('A' + random() % 26));
+  std::string record = "type=0|name=" + name + "|score=" + std::to_string(random() % 2000000) + "|key=" + key +
+                       "|p=" + token + "|add=LOAD|z=";
+  while (record.size() % 5 != 0) record += '0';
+  return EncodeText(record);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  TLoadOptions options;
+  for (int i = 1; i + 1 < argc; i += 2) {
+    const std::string option = argv[i];
+    const std::string value = argv[i + 1];
+    if (option == "--host") options.Host = value;
+    else if (option == "--port") options.Port = std::stoi(value);
+    else if (option == "--rate") options.Rate = std::stod(value);
+    else if (option == "--seconds") options.Seconds = std::stod(value);
+    else if (option == "--connections") options.Connections = std::stoi(value);
+    else if (option == "--key") options.Key = value.empty() ? 'Z' : value[0];
+    else {
+      std::cerr << "usage: zarvok-score-load [--host 127.0.0.1] [--port 8642] [--rate 1000] [--seconds 30]"
+                   " [--connections 8] [--key Z]\n";
+      return 2;
+    }
+  }
+  if (!IsLoopback(options.Host)) {
+    std::cerr << "zarvok-score-load only loads a server on this machine (127.0.0.0/8, ::1, localhost)\n";
+    return 2;
+  }
+  if (options.Rate <= 0 || options.Seconds <= 0 || options.Seconds > 600 || options.Connections < 1 ||
+      options.Connections > 256) {
+    std::cerr << "zarvok-score-load: rate, seconds (at most 600) or connections (1..256) out of range\n";
+    return 2;
+  }
+
+  const auto total = static_cast<int64_t>(options.Rate * options.Seconds);
+  const TClock::time_point start = TClock::now() + std::chrono::milliseconds(200);
+  std::vector<TSamples> samples(static_cast<size_t>(options.Connections));
+  std::vector<std::thread> workers;
+  for (int w = 0; w < options.Connections; ++w) {
+    workers.emplace_back([&, w] {
+      TSamples& mine = samples[static_cast<size_t>(w)];
+      std::mt19937 random(static_cast<uint32_t>(w) * 7919u + 1u);
+      httplib::Client client(options.Host, options.Port);
+      client.set_keep_alive(true);
+      client.set_tcp_nodelay(true);
+      client.set_connection_timeout(5);
+      client.set_read_timeout(5);
+      for (int64_t k = w; k < total; k += options.Connections) {
+        // Open loop: each pair has a planned start; falling behind shows up in the scheduled latency.
+        const TClock::time_point planned =
+            start + std::chrono::duration_cast<TClock::duration>(std::chrono::duration<double>(double(k) / options.Rate));
+        std::this_thread::sleep_until(planned);
+        const TClock::time_point sent = TClock::now();
+        auto version = client.Get("/cgi/version.pl?version&prg=Zarvok");
+        const TClock::time_point versioned = TClock::now();
+        std::string token;
+        if (version && version->status == 200) {
+          const std::string& body = version->body;
+          size_t from = 0;
+          for (int field = 0; field < 4 && from != std::string::npos; ++field) {
+            from = body.find('|', from);
+            if (from != std::string::npos) ++from;
+          }
+          if (from != std::string::npos) token = body.substr(from, body.find('|', from) - from);
+        }
+        auto submitted =
+            client.Get(("/cgi/version.pl?hs&prg=Zarvok&inf=" + CodedRecord(random, options.Key, token)).c_str());
+        const TClock::time_point done = TClock::now();
+        const auto ms = [](TClock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); };
+        mine.Version.push_back(ms(versioned - sent));
+        mine.Submission.push_back(ms(done - versioned));
+        mine.Scheduled.push_back(ms(done - planned));
+        if (!submitted || submitted->status != 200 || submitted->body != "OK") ++mine.Failed;
+      }
+    });
+  }
+  for (std::thread& worker : workers) worker.join();
+  const double elapsed = std::chrono::duration<double>(TClock::now() - start).count();
+
+  TSamples all;
+  for (TSamples& s : samples) {
+    all.Version.insert(all.Version.end(), s.Version.begin(), s.Version.end());
+    all.Submission.insert(all.Submission.end(), s.Submission.begin(), s.Submission.end());
+    all.Scheduled.insert(all.Scheduled.end(), s.Scheduled.begin(), s.Scheduled.end());
+    all.Failed += s.Failed;
+  }
+  std::printf("%lld submissions in %.1f s (%.0f per second asked, %.0f achieved), %lld refused or failed\n",
+              static_cast<long long>(total), elapsed, options.Rate, double(total) / elapsed,
+              static_cast<long long>(all.Failed));
+  Report("version query", all.Version);
+  Report("submission", all.Submission);
+  Report("pair from planned start", all.Scheduled);
+  return all.Failed == 0 ? 0 : 1;
+}
