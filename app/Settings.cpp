@@ -5,9 +5,7 @@
 #include <charconv>
 #include <cstring>
 #include <fstream>
-#include <sstream>
 #include <string>
-#include <vector>
 
 #include "app/MainForm.h"
 #include "scores/TextCoder.h"
@@ -57,28 +55,20 @@ bool ParseScore(const std::string& text, int32_t& score) {
   return true;
 }
 
-// The lines of the file in order; reading past the end gives empty lines.
+// Hands out the file's lines in order, decoded; reading past the end gives empty lines.
 class TSettingsReader {
  public:
-  explicit TSettingsReader(const std::string& content) {
+  explicit TSettingsReader(std::istream& stream) : FStream(stream) {}
+
+  std::string Next() {
     std::string line;
-    for (const char c : content) {
-      if (c == '\n') {
-        FLines.push_back(line);
-        line.clear();
-      } else if (c != '\r') {
-        line += c;
-      }
-    }
-    if (!line.empty()) FLines.push_back(line);
+    if (!std::getline(FStream, line)) return {};
+    // The CR of the line end is no letter of the coder's alphabet: the decoder drops it.
+    return DecodeText(line);
   }
 
-  // The next line, decoded.
-  std::string Next() { return FNext < FLines.size() ? DecodeText(FLines[FNext++]) : std::string(); }
-
  private:
-  std::vector<std::string> FLines;
-  size_t FNext = 0;
+  std::istream& FStream;
 };
 
 bool WriteAll(int fd, const std::string& data) {
@@ -129,13 +119,7 @@ void TMainForm::LoadSettings() {
     if (errno != ENOENT) ShowMessage(std::string("Cannot read ") + SettingsPath + ": " + std::strerror(errno));
     return;
   }
-  std::ostringstream content;
-  content << file.rdbuf();
-  if (file.bad()) {
-    ShowMessage(std::string("Cannot read ") + SettingsPath);
-    return;
-  }
-  TSettingsReader reader(content.str());
+  TSettingsReader reader(file);
 
   // An empty or missing first line starts full screen too: only "false" keeps the window.
   if (reader.Next() != "false") GameFullScreenClick();
