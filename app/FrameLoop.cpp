@@ -4,25 +4,12 @@
 #include "app/MainForm.h"
 #include "app/Timer.h"
 #include "audio/MusicLib.h"
-#include "platform/Display.h"
-
-#if __has_include("battlefield/Begin.h")
 #include "battlefield/Begin.h"
-#define ZARVOK_HAVE_BEGIN 1
-#endif
-#if __has_include("combat/PlayerSprite.h") && __has_include("combat/Pricel.h")
+#include "combat/Cifra.h"
 #include "combat/PlayerSprite.h"
 #include "combat/Pricel.h"
-#define ZARVOK_HAVE_PLAYER 1
-#endif
-#if __has_include("combat/Cifra.h")
-#include "combat/Cifra.h"
-#define ZARVOK_HAVE_CIFRA 1
-#endif
-#if __has_include("ui/NameEntry.h")
+#include "platform/Display.h"
 #include "ui/NameEntry.h"
-#define ZARVOK_HAVE_NAME_ENTRY 1
-#endif
 
 namespace {
 // The spoken numbers of the level intro; levels from 11 on have none.
@@ -110,16 +97,10 @@ void TMainForm::Timer1Timer() {
       if (LevelIntro) {
         Timer1Running = false;
         LevelIntro = false;
-#ifdef ZARVOK_HAVE_BEGIN
         MarkDeadAll<TBegin>();
-#endif
-#ifdef ZARVOK_HAVE_CIFRA
         MarkDeadAll<Bukva>();
-#endif
-#ifdef ZARVOK_HAVE_PLAYER
         Spawn<TPlayerSprite>();
         Spawn<Pricel_prosto>();
-#endif
       }
       Timer1->SetEnabled(false);
       TimerLevel->SetEnabled(true);
@@ -128,10 +109,8 @@ void TMainForm::Timer1Timer() {
       break;
     case scGameOver:
       if (Score > HighScores[9].Score) {
-#if defined(ZARVOK_HAVE_PLAYER) && defined(ZARVOK_HAVE_NAME_ENTRY)
         Spawn<Pricel>();
         Spawn<TEnter_Name>();
-#endif
       }
       Timer1->SetEnabled(false);
       break;
@@ -151,9 +130,7 @@ void TMainForm::Timer2Timer() {
 }
 
 void TMainForm::Timer3Timer() {
-#ifdef ZARVOK_HAVE_BEGIN
   Spawn<TFight>();
-#endif
   Timer3->SetEnabled(false);
   Timer3Running = false;
 }

@@ -4,17 +4,14 @@
 
 #include "app/FrameTimer.h"
 #include "app/Timer.h"
-#include "platform/Display.h"
-#include "scores/HttpClient.h"
-
+#include "audio/SoundDevice.h"
+#include "audio/WaveList.h"
 #include "engine/ImageList.h"
 #include "engine/PictureCollection.h"
 #include "engine/SpriteEngineComponent.h"
-#include "audio/SoundDevice.h"
-#include "audio/WaveList.h"
-#if __has_include("ui/MenuSprites.h")
+#include "platform/Display.h"
+#include "scores/HttpClient.h"
 #include "ui/MenuSprites.h"
-#endif
 
 namespace {
 // The game's files, relative to the working folder (the game folder).
@@ -113,9 +110,7 @@ bool TMainForm::FormClose() {
   GamePause.Checked = false;
   GameMainExit.Checked = true;
   if (!LevelIntro) TimerLevel->SetEnabled(false);
-#if __has_include("ui/MenuSprites.h")
   Spawn<TMainExit>();
-#endif
   return false;
 }
 

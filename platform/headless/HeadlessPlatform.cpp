@@ -1,9 +1,8 @@
 #include "platform/headless/HeadlessPlatform.h"
 
 #include <algorithm>
+#include <stdexcept>
 
-#include "audio/MusicLib.h"
-#include "platform/AudioOutput.h"
 #include "platform/headless/HeadlessHttpTransport.h"
 
 bool THeadlessWindow::SetFullScreen(bool fullScreen) {
@@ -43,6 +42,8 @@ bool THeadlessWindow::WaitEvent(TPlatformEvent& event, uint32_t timeoutMs) {
     }
   }
   FClock.Advance(timeoutMs);
+  if (GiveUpAtMs != 0 && FEvents.empty() && static_cast<int32_t>(FClock.Milliseconds() - GiveUpAtMs) > 0)
+    throw std::runtime_error("the headless run went past its last event");
   return false;
 }
 

@@ -6,8 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "audio/MusicLib.h"
+#include "platform/AudioOutput.h"
+#include "platform/HttpTransport.h"
 #include "platform/Platform.h"
 #include "platform/Surface.h"
+
+// (The platform's optional parts are included whole, so a TPlatform can be held by value.)
 
 // A clock that stands still until the test moves it; sleeping moves it too, so a game that waits
 // a little runs on at once.
@@ -65,6 +70,9 @@ class THeadlessWindow : public TWindow {
   // Hands out the next due event; otherwise lets the fake clock run on to that event or to the
   // end of the timeout, like a real wait would.
   bool WaitEvent(TPlatformEvent& event, uint32_t timeoutMs) override;
+  // When set, a wait beyond this fake time with no event left raises std::runtime_error, so a
+  // scripted run that never ends fails instead of hanging.
+  uint32_t GiveUpAtMs = 0;
 
   void ShowMessage(const std::string& caption, const std::string& text) override {
     FMessages.push_back({caption, text});

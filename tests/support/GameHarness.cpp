@@ -21,6 +21,7 @@ TGameHarness::TGameHarness(const TOptions& options)
     for (const std::string& line : options.ConfigLines) config << line << "\r\n";
   }
   Window().KeepFrames = options.KeepFrames;
+  if (options.MakeMusic) FPlatform.Music = options.MakeMusic();
   FForm = std::make_unique<TMainForm>(FPlatform);
   FForm->WaveList->OnPlaySound = [sounds = FSounds](const std::string& name) { sounds->push_back(name); };
   FApplication = std::make_unique<TApplication>(*FForm);

@@ -2,12 +2,14 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/Application.h"
 #include "app/MainForm.h"
+#include "audio/MusicLib.h"
 #include "platform/Platform.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "support/ScratchFolder.h"
@@ -32,6 +34,8 @@ class TGameHarness {
     bool KeepFrames = false;
     // A folder to copy instead of the built game folder (for fixtures with a broken archive).
     std::filesystem::path GameDir;
+    // Makes the music library the game plays through (a fake that a test steers); none = no music.
+    std::function<std::unique_ptr<TMusicLib>()> MakeMusic;
   };
 
   TGameHarness();
