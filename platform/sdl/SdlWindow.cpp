@@ -134,7 +134,10 @@ TWindowState TSdlWindow::WindowState() const {
 void TSdlWindow::SetWindowState(TWindowState state) {
   switch (state) {
     case TWindowState::wsNormal:
-      if (SDL_GetWindowFlags(FWindow) & (SDL_WINDOW_MINIMIZED | SDL_WINDOW_MAXIMIZED)) SDL_RestoreWindow(FWindow);
+      // A full-screen window is never left maximised (SetFullScreen), and restoring it would
+      // fight the full-screen state on some window managers.
+      if (!FFullScreen && (SDL_GetWindowFlags(FWindow) & (SDL_WINDOW_MINIMIZED | SDL_WINDOW_MAXIMIZED)))
+        SDL_RestoreWindow(FWindow);
       break;
     case TWindowState::wsMinimized:
       SDL_MinimizeWindow(FWindow);
@@ -147,15 +150,21 @@ void TSdlWindow::SetWindowState(TWindowState state) {
 
 void TSdlWindow::SavePlacement() {
   if (FFullScreen) return;
-  SDL_GetWindowPosition(FWindow, &FPlacement.X, &FPlacement.Y);
-  SDL_GetWindowSize(FWindow, &FPlacement.Width, &FPlacement.Height);
-  FPlacement.Maximized = (SDL_GetWindowFlags(FWindow) & SDL_WINDOW_MAXIMIZED) != 0;
+  if (SDL_GetWindowFlags(FWindow) & SDL_WINDOW_MAXIMIZED) {
+    // The maximise button is the way into full screen: coming back, the window is its normal
+    // size again, centred.
+    FPlacement.X = FPlacement.Y = SDL_WINDOWPOS_CENTERED;
+    FPlacement.Width = ClientWidth;
+    FPlacement.Height = ClientHeight;
+  } else {
+    SDL_GetWindowPosition(FWindow, &FPlacement.X, &FPlacement.Y);
+    SDL_GetWindowSize(FWindow, &FPlacement.Width, &FPlacement.Height);
+  }
   FPlacement.Saved = true;
 }
 
 void TSdlWindow::RestorePlacement() {
   if (!FPlacement.Saved || FFullScreen) return;
-  // The maximise button means full screen in this game, so a window comes back at its size.
   SDL_RestoreWindow(FWindow);
   SDL_SetWindowSize(FWindow, FPlacement.Width, FPlacement.Height);
   SDL_SetWindowPosition(FWindow, FPlacement.X, FPlacement.Y);
@@ -165,6 +174,7 @@ bool TSdlWindow::SetFullScreen(bool fullScreen) {
   // The display takes the window when it starts: that is when it first appears.
   ShowWindow();
   if (fullScreen == FFullScreen) return true;
+  if (fullScreen && (SDL_GetWindowFlags(FWindow) & SDL_WINDOW_MAXIMIZED)) SDL_RestoreWindow(FWindow);
   if (SDL_SetWindowFullscreen(FWindow, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) return false;
   FFullScreen = fullScreen;
   if (!fullScreen) SDL_SetWindowSize(FWindow, ClientWidth, ClientHeight);
@@ -227,10 +237,15 @@ bool TSdlWindow::Translate(const SDL_Event& sdlEvent, TPlatformEvent& event) {
       return ButtonOf(sdlEvent.button.button, event.Button);
     case SDL_WINDOWEVENT:
       switch (sdlEvent.window.event) {
+        // The game pauses and resumes on these, so it hears only real changes, in pairs.
         case SDL_WINDOWEVENT_FOCUS_GAINED:
+          if (FHasFocus) return false;
+          FHasFocus = true;
           event.Kind = TKind::FocusGained;
           return true;
         case SDL_WINDOWEVENT_FOCUS_LOST:
+          if (!FHasFocus) return false;
+          FHasFocus = false;
           event.Kind = TKind::FocusLost;
           return true;
         case SDL_WINDOWEVENT_CLOSE:

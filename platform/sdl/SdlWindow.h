@@ -48,9 +48,9 @@ class TSdlWindow : public TWindow {
   bool FShown = false;
   bool FFullScreen = false;
   bool FHasFrame = false;
+  bool FHasFocus = false;
   struct TPlacement {
     int X = 0, Y = 0, Width = 0, Height = 0;
-    bool Maximized = false;
     bool Saved = false;
   } FPlacement;
 };
