@@ -240,7 +240,7 @@ void ReadWaveArchive(std::span<const uint8_t> bytes, TWaveCollection& collection
 
 std::vector<uint8_t> WriteWaveArchive(const std::vector<TWaveSource>& sources) {
   TWriter body;
-  body.Out().insert(body.Out().end(), {'T', 'P', 'F', '0'});
+  for (const char c : {'T', 'P', 'F', '0'}) body.Byte(static_cast<uint8_t>(c));
   body.ShortString("TWaveCollectionComponent");
   body.ShortString("WaveList");
   body.ShortString("List");
@@ -264,10 +264,13 @@ std::vector<uint8_t> WriteWaveArchive(const std::vector<TWaveSource>& sources) {
   TWriter file;
   file.Byte(0xFF);
   file.U16(10);
-  file.Out().insert(file.Out().end(), ResourceName, ResourceName + std::strlen(ResourceName));
+  for (const char* c = ResourceName; *c != '\0'; ++c) file.Byte(static_cast<uint8_t>(*c));
   file.Byte(0);
   file.U16(0x1030);
   file.U32(static_cast<uint32_t>(body.Out().size()));
-  file.Out().insert(file.Out().end(), body.Out().begin(), body.Out().end());
-  return std::move(file.Out());
+  std::vector<uint8_t> bytes = std::move(file.Out());
+  const std::size_t header = bytes.size();
+  bytes.resize(header + body.Out().size());
+  std::memcpy(bytes.data() + header, body.Out().data(), body.Out().size());
+  return bytes;
 }
