@@ -28,7 +28,9 @@ void Put16(std::vector<uint8_t>& out, uint16_t v) {
   out.push_back(static_cast<uint8_t>(v >> 8));
 }
 
-void PutTag(std::vector<uint8_t>& out, const char* tag) { out.insert(out.end(), tag, tag + 4); }
+void PutTag(std::vector<uint8_t>& out, const char* tag) {
+  for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(tag[i]));
+}
 
 constexpr uint16_t FormatPcm = 1;
 constexpr uint16_t FormatExtensible = 0xFFFE;
@@ -88,10 +90,10 @@ void TWave::LoadFromRiff(std::span<const uint8_t> bytes) {
 }
 
 std::vector<uint8_t> TWave::SaveToRiff() const {
-  std::vector<uint8_t> out;
-  out.reserve(44 + Data.size() + 1);
   const uint32_t dataLength = static_cast<uint32_t>(Data.size());
   const uint32_t padded = dataLength + (dataLength & 1U);
+  std::vector<uint8_t> out;
+  out.reserve(44);
   PutTag(out, "RIFF");
   Put32(out, 4 + 8 + 16 + 8 + padded);
   PutTag(out, "WAVE");
@@ -105,8 +107,9 @@ std::vector<uint8_t> TWave::SaveToRiff() const {
   Put16(out, static_cast<uint16_t>(BitsPerSample));
   PutTag(out, "data");
   Put32(out, dataLength);
-  out.insert(out.end(), Data.begin(), Data.end());
-  if (dataLength & 1U) out.push_back(0);
+  const std::size_t header = out.size();
+  out.resize(header + padded, 0);
+  if (dataLength > 0) std::memcpy(out.data() + header, Data.data(), dataLength);
   return out;
 }
 
