@@ -94,6 +94,11 @@ class TDesktop {
 
 // Everything one run of the game is given. Any member but Clock and Window may be null.
 struct TPlatform {
+  TPlatform();
+  ~TPlatform();
+  TPlatform(TPlatform&&) noexcept;
+  TPlatform& operator=(TPlatform&&) noexcept;
+
   std::unique_ptr<TClock> Clock;
   std::unique_ptr<TWindow> Window;
   std::unique_ptr<TDesktop> Desktop;
