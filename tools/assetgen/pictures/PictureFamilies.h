@@ -1,0 +1,22 @@
+#pragma once
+
+#include <vector>
+
+#include "ArtCanvas.h"
+#include "ArtParams.h"
+
+using TPictureList = std::vector<TArtPicture>;
+
+// Each family of the game's pictures adds its pictures to the list.
+void AddFighters(TPictureList& out, const TArtParams& params);
+void AddVehicles(TPictureList& out, const TArtParams& params);
+void AddBattlefields(TPictureList& out, const TArtParams& params);
+void AddScreens(TPictureList& out, const TArtParams& params);
+void AddCounters(TPictureList& out, const TArtParams& params);
+void AddEffects(TPictureList& out, const TArtParams& params);
+
+// The whole archive's pictures, in archive order.
+TPictureList BuildAllPictures(const TArtParams& params);
+
+// The outline colour shared by every picture.
+inline TColor OutlineColor() { return Rgb(0x24140a); }
