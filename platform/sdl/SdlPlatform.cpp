@@ -11,6 +11,8 @@
 #include "platform/AudioOutput.h"
 #include "platform/HttpTransport.h"
 #include "platform/sdl/CurlHttpTransport.h"
+#include "platform/sdl/SdlAudioOutput.h"
+#include "platform/sdl/XmpMusicLib.h"
 #include "platform/sdl/SdlWindow.h"
 
 namespace {
@@ -60,5 +62,7 @@ TPlatform CreateSdlPlatform() {
   platform.Window = std::make_unique<TSdlWindow>();
   platform.Desktop = std::make_unique<TSdlDesktop>();
   platform.Http = std::make_unique<TCurlHttpTransport>();
+  platform.Audio = std::make_unique<TSdlAudioOutput>();
+  platform.Music = std::make_unique<TXmpMusicLib>();
   return platform;
 }

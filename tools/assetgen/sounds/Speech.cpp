@@ -113,6 +113,14 @@ TSignal SpeakAnnouncer(const std::string& text, double rate) {
   if (samples.empty()) throw std::runtime_error("the speech synthesiser said nothing for " + text);
   // About a semitone and a half lower, which also slows the word a touch: a deeper, weightier voice.
   TSignal s = Resample(samples, speechRate, rate, 1.09);
+  // The synthesiser's band ends near 11 kHz; filter away the images that resampling mirrors above.
+  TSvf images1;
+  TSvf images2;
+  for (float& x : s) {
+    images1.Process(x, 7500, 0.7, rate);
+    images2.Process(images1.Low, 7500, 0.7, rate);
+    x = images2.Low;
+  }
   Trim(s, rate);
   // Low cut against rumble, then a lift of the presence band so the words cut through gunfire.
   THighPass lowCut;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <numbers>
@@ -108,17 +109,39 @@ inline double LoudestRms(const TSignal& s, double rate, double window = 0.1) {
   return std::sqrt(std::max(best, 1e-12));
 }
 
-// Brings a sound to the common loudness: its loudest 100 ms at targetRms, peaks rounded off
-// softly below ceiling.
-inline void Normalise(TSignal& s, double rate, double targetRms, float ceiling = 0.87F) {
-  const double rms = LoudestRms(s, rate);
-  double gain = targetRms / rms;
-  // Never squash more than about 6 dB: a very spiky sound is left a little quieter instead.
-  const double peak = Peak(s) * gain;
-  if (peak > 2.0 * ceiling) gain *= 2.0 * ceiling / peak;
-  for (float& x : s) {
-    const double y = x * gain;
-    x = static_cast<float>(ceiling * std::tanh(y / ceiling));
+// A look-ahead peak limiter: the gain falls just before a peak would pass the ceiling and comes
+// back over `release` seconds, so transients are rounded off without distortion.
+inline void Limit(TSignal& s, double rate, float ceiling, double release = 0.04) {
+  const std::size_t n = s.size();
+  const std::size_t ahead = std::max<std::size_t>(1, Frames(0.0015, rate));
+  std::vector<float> need(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    const float a = std::fabs(s[i]);
+    need[i] = a > ceiling ? ceiling / a : 1.0F;
+  }
+  const auto back = static_cast<float>(1.0 - std::exp(-1.0 / (release * rate)));
+  float gain = 1.0F;
+  for (std::size_t i = 0; i < n; ++i) {
+    float lowest = 1.0F;
+    const std::size_t from = i >= ahead ? i - ahead : 0;
+    const std::size_t to = std::min(n, i + ahead + 1);
+    for (std::size_t k = from; k < to; ++k) lowest = std::min(lowest, need[k]);
+    gain = lowest < gain ? lowest : gain + (1.0F - gain) * back;
+    gain = std::min(gain, 1.0F);
+    s[i] = std::clamp(s[i] * std::min(gain, lowest), -ceiling, ceiling);
+  }
+}
+
+// Brings a sound to the common loudness: its loudest 50 ms at targetRms, peaks limited below
+// ceiling (-1.5 dBFS). A very spiky sound is limited by at most about 10 dB and left a little
+// quieter beyond that, so a shot keeps its snap.
+inline void Normalise(TSignal& s, double rate, double targetRms, float ceiling = 0.84F) {
+  for (int pass = 0; pass < 3; ++pass) {
+    double gain = targetRms / LoudestRms(s, rate, 0.05);
+    const double peak = Peak(s) * gain;
+    if (peak > 3.2 * ceiling) gain *= 3.2 * ceiling / peak;
+    for (float& x : s) x = static_cast<float>(x * gain);
+    Limit(s, rate, ceiling);
   }
 }
 

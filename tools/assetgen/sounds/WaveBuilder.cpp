@@ -18,8 +18,8 @@ using namespace synth;
 namespace {
 
 constexpr double Rate = 44100.0;
-// The level every effect is brought to: its loudest 100 ms at about -15 dBFS RMS.
-constexpr double TargetRms = 0.18;
+// The level every effect is brought to: its loudest 50 ms at about -16 dBFS RMS.
+constexpr double TargetRms = 0.16;
 
 struct TParams {
   std::map<std::string, std::string> Values;
@@ -68,10 +68,10 @@ TSignal Gunshot(const TParams& p, TNoise& noise) {
     crackFilter.Process(w, crack, 0.9, Rate);
     const double freq = body * (1.0 + 2.5 * std::exp(-t / 0.012));
     phase += TwoPi * freq / Rate;
-    const double thump = std::sin(phase) * Decay(t, 0.18) * 1.1;
-    const double crackPart = crackFilter.Band * Decay(t, 0.07) * 2.2;
-    const double clickPart = t < 0.003 ? w * click * (1.0 - t / 0.003) * 1.5 : 0.0;
-    const double tailPart = tailFilter.Process(w, 300 + 1700 * std::exp(-t / 0.05), Rate) * Decay(t, tail) * 2.0;
+    const double thump = std::sin(phase) * Decay(t, 0.22) * 1.2;
+    const double crackPart = crackFilter.Band * Decay(t, 0.11) * 2.4;
+    const double clickPart = t < 0.002 ? w * click * (1.0 - t / 0.002) * 0.6 : 0.0;
+    const double tailPart = tailFilter.Process(w, 300 + 1700 * std::exp(-t / 0.06), Rate) * Decay(t, tail) * 3.0;
     s[i] = static_cast<float>(std::tanh(1.4 * (thump + crackPart + clickPart + tailPart)));
   }
   return s;
