@@ -101,7 +101,7 @@ void GoToLink(TDesktop& desktop, const std::filesystem::path& folder) {
       return;
     }
   }
-  const std::filesystem::path absolute = std::filesystem::absolute(link, error);
+  const std::filesystem::path absolute = std::filesystem::absolute(link, error).lexically_normal();
   desktop.Open((error ? link : absolute).string());
 }
 
