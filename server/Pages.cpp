@@ -147,8 +147,8 @@ std::string RenderTablePage(const std::vector<TScoreRow>& rows) {
   page += "<main id=\"main\">\n<h1 class=\"stencil\">Online top 100</h1>\n";
   page += "<div class=\"table-wrap\" role=\"region\" aria-labelledby=\"table-caption\" tabindex=\"0\">\n";
   page += "<table class=\"scores\">\n<caption id=\"table-caption\">The best Zarvok scores, highest first</caption>\n";
-  page += "<thead><tr><th scope=\"col\">Rank</th><th scope=\"col\">Name</th><th scope=\"col\">Score</th>"
-          "<th scope=\"col\">Additional text</th><th scope=\"col\">Date</th></tr></thead>\n<tbody>\n";
+  page += "<thead><tr><th scope=\"col\">Rank</th><th scope=\"col\">Name<span class=\"add-inline\"> and text</span></th><th scope=\"col\">Score</th>"
+          "<th scope=\"col\" class=\"add\">Additional text</th><th scope=\"col\">Date</th></tr></thead>\n<tbody>\n";
   if (rows.empty()) {
     page += "<tr><td colspan=\"5\" class=\"empty\">No results yet. Be the first on the board.</td></tr>\n";
   }
@@ -156,7 +156,11 @@ std::string RenderTablePage(const std::vector<TScoreRow>& rows) {
     const std::string date = FormatDate(row.Submitted);
     page += row.Rank <= 3 ? "<tr class=\"podium\">" : "<tr>";
     page += "<td class=\"rank\">" + std::to_string(row.Rank) + "</td>";
-    page += "<th scope=\"row\" class=\"name\">" + HtmlEscape(row.Name) + "</th>";
+    // On a phone the additional text moves under the name and its own column hides; only one of
+    // the two copies is ever displayed, so readers meet it once.
+    page += "<th scope=\"row\" class=\"name\">" + HtmlEscape(row.Name);
+    if (!row.Additional.empty()) page += "<span class=\"add-inline\">" + HtmlEscape(row.Additional) + "</span>";
+    page += "</th>";
     page += "<td class=\"score\">" + std::to_string(row.Score) + "</td>";
     page += "<td class=\"add\">" + HtmlEscape(row.Additional) + "</td>";
     page += "<td class=\"date\"><time datetime=\"" + date + "\">" + date + "</time></td></tr>\n";
@@ -277,14 +281,21 @@ table.scores { width: 100%; border-collapse: collapse; font-variant-numeric: tab
 .scores .podium .rank, .scores .podium .name { color: var(--rust); }
 .scores .empty { text-align: center; padding: 2rem; }
 .scores .date { white-space: nowrap; }
+.scores .add-inline { display: none; }
 footer {
   border-top: 4px solid var(--khaki); padding: 1rem clamp(1rem, 4vw, 3rem); font-size: .9rem;
   background: var(--olive);
 }
 @media (max-width: 36rem) {
   body { font-size: 1rem; }
-  .scores th, .scores td { padding: .4rem .45rem; font-size: .9rem; }
+  main { padding-left: .6rem; padding-right: .6rem; }
+  .scores th, .scores td { padding: .4rem .3rem; font-size: .8rem; }
+  .scores thead th { font-size: .7rem; letter-spacing: .03em; }
+  .scores .name { letter-spacing: 0; }
   .scores caption { font-size: .85rem; }
+  .scores .add { display: none; }
+  .scores .add-inline { display: block; font-weight: 400; color: var(--khaki); font-size: .75rem; }
+  .scores thead .add-inline { display: inline; font-size: inherit; font-weight: inherit; color: inherit; }
   .logo { font-size: 1.6rem; }
 }
 )";
