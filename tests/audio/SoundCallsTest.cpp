@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "audio/MusicLib.h"
 #include "audio/SoundDevice.h"
 #include "audio/WaveList.h"
 #include "battlefield/Terror.h"
@@ -152,4 +154,66 @@ TEST_F(SoundCallsTest, AnEngineNoiseStopsOnlyWithTheLastVehicleOfItsSort) {
     EXPECT_EQ(Item(c.Noise).PlayingCount(), c.Stops ? 0 : 1);
     Form().StopSound("all");
   }
+}
+
+namespace {
+
+// A music library that records the calls and plays nothing.
+class TRecordingMusic : public TMusicLib {
+ public:
+  explicit TRecordingMusic(std::vector<std::string>& log) : FLog(log) {}
+  uint32_t SongLoadFromFile(const std::string& path) override {
+    FLog.push_back("load " + path);
+    return std::filesystem::exists(path) ? ++FNext : 0;
+  }
+  void SongPlay(uint32_t handle) override { FLog.push_back("play " + std::to_string(handle)); }
+  int32_t SongGetOrder(uint32_t) override { return 0; }
+  void SongFree(uint32_t handle) override { FLog.push_back("free " + std::to_string(handle)); }
+  void Render(float*, std::size_t, int) override {}
+
+ private:
+  std::vector<std::string>& FLog;
+  uint32_t FNext = 0;
+};
+
+}  // namespace
+
+TEST(MusicCalls, PlayStopAndTheMusicSwitch) {
+  std::vector<std::string> log;
+  TGameHarness::TOptions options;
+  options.MakeMusic = [&log] { return std::make_unique<TRecordingMusic>(log); };
+  TGameHarness game(options);
+  TMainForm& form = game.Form();
+  form.StopMusic();
+  log.clear();
+  form.SongHandle = 0;
+
+  form.PlayMusic("2");
+  const uint32_t handle = form.SongHandle;
+  EXPECT_NE(handle, 0U);
+  EXPECT_EQ(log, (std::vector<std::string>{"load Music/2.xm", "play " + std::to_string(handle)}));
+
+  // With music off a playing module is left alone.
+  log.clear();
+  form.GameMusic.Checked = false;
+  form.PlayMusic("3");
+  EXPECT_TRUE(log.empty());
+  EXPECT_EQ(form.SongHandle, handle);
+
+  // A module that cannot be loaded gives no music and no error; the old one is freed.
+  form.GameMusic.Checked = true;
+  form.LastSongOrder = 5;
+  form.PlayMusic("9");
+  EXPECT_EQ(log, (std::vector<std::string>{"free " + std::to_string(handle), "load Music/9.xm"}));
+  EXPECT_EQ(form.SongHandle, 0U);
+  EXPECT_EQ(form.LastSongOrder, 0);
+
+  log.clear();
+  form.StopMusic();
+  EXPECT_TRUE(log.empty()) << "nothing to free";
+  form.PlayMusic("1");
+  const uint32_t menu = form.SongHandle;
+  form.StopMusic();
+  EXPECT_EQ(log.back(), "free " + std::to_string(menu));
+  EXPECT_EQ(form.SongHandle, 0U);
 }
