@@ -71,6 +71,84 @@ void Ridge(cairo_t* cr, std::mt19937& rng, double yTop, double yBase, const TCol
   cairo_stroke(cr);
 }
 
+// Hazy silhouettes on the far ground behind the road give each battlefield its own skyline.
+void DistantProps(cairo_t* cr, int n, const TColor& haze, std::mt19937& rng) {
+  std::uniform_real_distribution<double> u(0, 1);
+  SetColor(cr, haze);
+  const double ground = 300;
+  switch (n) {
+    case 1:  // a village: flat roofs and a dome
+      for (double x : {430.0, 470.0, 520.0, 560.0}) {
+        const double w = 30 + u(rng) * 20, h = 14 + u(rng) * 14;
+        cairo_rectangle(cr, x, ground - h, w, h);
+      }
+      cairo_fill(cr);
+      cairo_arc(cr, 505, ground - 22, 12, M_PI, 2 * M_PI);
+      cairo_fill(cr);
+      cairo_rectangle(cr, 600, ground - 46, 6, 46);
+      cairo_fill(cr);
+      break;
+    case 2:  // an oasis: distant palms
+      for (double x : {150.0, 190.0, 700.0, 730.0}) {
+        cairo_set_line_width(cr, 3);
+        cairo_move_to(cr, x, ground);
+        cairo_curve_to(cr, x + 2, ground - 15, x + 5, ground - 25, x + 6, ground - 34);
+        cairo_stroke(cr);
+        for (int i = 0; i < 5; ++i) {
+          const double a = -M_PI + i * M_PI / 4;
+          cairo_move_to(cr, x + 6, ground - 34);
+          cairo_line_to(cr, x + 6 + std::cos(a) * 16, ground - 34 + std::sin(a) * 6 + 6);
+          cairo_line_to(cr, x + 6 + std::cos(a) * 10, ground - 33 + std::sin(a) * 4 + 2);
+          cairo_close_path(cr);
+          cairo_fill(cr);
+        }
+      }
+      break;
+    case 3:  // oil derricks and a water tower
+      for (double x : {520.0, 600.0}) {
+        cairo_set_line_width(cr, 2);
+        cairo_move_to(cr, x - 10, ground);
+        cairo_line_to(cr, x, ground - 50);
+        cairo_line_to(cr, x + 10, ground);
+        cairo_move_to(cr, x - 6, ground - 20);
+        cairo_line_to(cr, x + 6, ground - 20);
+        cairo_stroke(cr);
+      }
+      cairo_rectangle(cr, 140, ground - 40, 26, 16);
+      cairo_fill(cr);
+      cairo_set_line_width(cr, 2);
+      cairo_move_to(cr, 143, ground - 24);
+      cairo_line_to(cr, 140, ground);
+      cairo_move_to(cr, 163, ground - 24);
+      cairo_line_to(cr, 166, ground);
+      cairo_stroke(cr);
+      break;
+    default:  // a fenced base with a radar mast
+      cairo_set_line_width(cr, 1.5);
+      for (double x = 200; x < 800; x += 22) {
+        cairo_move_to(cr, x, ground);
+        cairo_line_to(cr, x, ground - 12);
+      }
+      cairo_move_to(cr, 200, ground - 10);
+      cairo_line_to(cr, 800, ground - 10);
+      cairo_move_to(cr, 200, ground - 5);
+      cairo_line_to(cr, 800, ground - 5);
+      cairo_stroke(cr);
+      cairo_set_line_width(cr, 2.5);
+      cairo_move_to(cr, 380, ground);
+      cairo_line_to(cr, 388, ground - 60);
+      cairo_line_to(cr, 396, ground);
+      cairo_stroke(cr);
+      cairo_save(cr);
+      cairo_translate(cr, 388, ground - 62);
+      cairo_scale(cr, 14, 5);
+      cairo_arc(cr, 0, 0, 1, 0, 2 * M_PI);
+      cairo_restore(cr);
+      cairo_fill(cr);
+      break;
+  }
+}
+
 TArtPicture Scene(int n, const TArtParams& p) {
   const TSky s = SceneSky(n, p);
   TArtCanvas canvas(800, 600);
@@ -102,7 +180,8 @@ TArtPicture Scene(int n, const TArtParams& p) {
   Ridge(cr, rng, 215, 292, Mix(s.Hills, s.Horizon, 0.45), true);
   Ridge(cr, rng, 255, 302, s.Hills, false);
   // ground: the far road band then the near sand
-  Gradient(cr, 298, 600, s.Sand, Mix(s.Sand, s.SandDark, 0.6));
+  Gradient(cr, 292, 600, s.Sand, Mix(s.Sand, s.SandDark, 0.6));
+  DistantProps(cr, n, Mix(s.Hills, s.Horizon, 0.3), rng);
   Gradient(cr, 312, 372, s.Road, Mix(s.Road, s.SandDark, 0.3));
   SetColor(cr, Darker(s.Road, 0.35));
   cairo_set_line_width(cr, 2);
@@ -129,6 +208,23 @@ TArtPicture Scene(int n, const TArtParams& p) {
     cairo_arc(cr, 0, 0, 1, M_PI, 2 * M_PI);
     cairo_restore(cr);
     cairo_fill(cr);
+  }
+  // wind ripples in the sand
+  SetColor(cr, Darker(s.Sand, 0.16));
+  cairo_set_line_width(cr, 1.4);
+  for (int i = 0; i < 26; ++i) {
+    const double x = u(rng) * 800, y = 385 + u(rng) * 140, w = 30 + u(rng) * 50;
+    cairo_move_to(cr, x, y);
+    cairo_curve_to(cr, x + w * 0.3, y - 4, x + w * 0.7, y - 4, x + w, y);
+    cairo_stroke(cr);
+  }
+  // dry shrubs along the road's edge
+  for (int i = 0; i < 7; ++i) {
+    const double x = 30 + u(rng) * 740, y = 372 + u(rng) * 8;
+    for (int k = 0; k < 3; ++k) {
+      Shape(cr, [&](cairo_t* g) { cairo_arc(g, x + k * 6 - 6, y - 3 - (k == 1 ? 3 : 0), 5, 0, 2 * M_PI); },
+            Mix(Rgb(0x7a7a3a), s.Sand, 0.25), Darker(s.Sand, 0.55), 1.2);
+    }
   }
   for (int i = 0; i < 140; ++i) {
     const double x = u(rng) * 800, y = 378 + u(rng) * 150, r = 1 + u(rng) * 2.5 * (y - 360) / 160;

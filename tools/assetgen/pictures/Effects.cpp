@@ -175,16 +175,17 @@ void AddEffects(TPictureList& out, const TArtParams& params) {
     std::mt19937 rng(40 + i);
     std::uniform_real_distribution<double> u(0, 1);
     const double t = i / 4.0;
-    SetColor(cr, Rgb(0xfff0a0, 1 - t * 0.6));
-    cairo_arc(cr, 18, 18, 7 * (1 - t) + 2, 0, 2 * M_PI);
-    cairo_fill(cr);
-    cairo_set_line_width(cr, 2);
-    for (int s = 0; s < 8; ++s) {
-      const double a = u(rng) * 2 * M_PI, r0 = 3 + 10 * t, r1 = r0 + 6 + 4 * u(rng);
-      SetColor(cr, s % 2 ? Rgb(0xffd040) : Rgb(0xffffff));
-      cairo_move_to(cr, 18 + std::cos(a) * r0, 18 + std::sin(a) * r0);
-      cairo_line_to(cr, 18 + std::cos(a) * r1, 18 + std::sin(a) * r1);
-      cairo_stroke(cr);
+    if (i < 3) Flash(cr, 18, 18, 15 * (1 - t * 0.6), i * 0.4);
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+    for (int s = 0; s < 7; ++s) {
+      const double a = u(rng) * 2 * M_PI, r0 = 4 + 11 * t, r1 = r0 + 5 + 3 * u(rng);
+      for (int pass = 0; pass < 2; ++pass) {
+        SetColor(cr, pass == 0 ? Rgb(0x6a2a08) : (s % 2 ? Rgb(0xffd040) : Rgb(0xfff8e0)));
+        cairo_set_line_width(cr, pass == 0 ? 4 : 2);
+        cairo_move_to(cr, 18 + std::cos(a) * r0, 18 + std::sin(a) * r0);
+        cairo_line_to(cr, 18 + std::cos(a) * r1, 18 + std::sin(a) * r1);
+        cairo_stroke(cr);
+      }
     }
   }));
 

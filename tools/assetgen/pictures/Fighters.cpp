@@ -168,10 +168,11 @@ void DrawWalk(cairo_t* cr, const TFighter& f, double phase) {
   const double torsoLen = figH * 0.30;
   const TPoint neck{hip.X + std::sin(lean) * torsoLen, hip.Y - std::cos(lean) * torsoLen};
   const double tw = r * 1.55 * f.Bulk;
-  // far arm behind the body
+  // the weapon is held at the hip, pointing ahead; the far arm reaches its fore-grip
   const TPoint shoulder{neck.X, neck.Y + r * 0.5};
-  const TPoint grip{shoulder.X + r * 0.9, shoulder.Y + r * 1.6 + 0.3 * bob};
-  if (f.Weapon != TWeapon::Launcher) Limb(cr, shoulder, {grip.X + r * 0.6, grip.Y - r * 0.2}, r * 0.8, Darker(f.Coat, 0.25));
+  const TPoint grip{shoulder.X + r * 0.5, shoulder.Y + r * 2.3 + 0.3 * bob};
+  const TPoint foreGrip{grip.X + r * 2.3, grip.Y - r * 0.35};
+  if (f.Weapon != TWeapon::Launcher) Limb(cr, {shoulder.X - r * 0.2, shoulder.Y}, foreGrip, r * 0.8, Darker(f.Coat, 0.25));
   if (f.Kind == 4) {
     // backpack
     Shape(cr, [&](cairo_t* g) { RoundedRect(g, neck.X - tw - r * 1.1, neck.Y + r * 0.2, r * 1.6, torsoLen * 0.75, r * 0.4); },
@@ -202,8 +203,13 @@ void DrawWalk(cairo_t* cr, const TFighter& f, double phase) {
     cairo_restore(cr);
     Limb(cr, shoulder, {shoulder.X + r * 1.2, shoulder.Y + r * 0.6}, r * 0.85, f.Coat);
   } else {
-    SideWeapon(cr, f, grip, r / 6.0, 0.05);
-    Limb(cr, shoulder, {grip.X + r * 1.7, grip.Y - r * 0.1}, r * 0.85, f.Coat);
+    SideWeapon(cr, f, grip, r / 6.0 * 1.2, 0.1);
+    const TPoint elbow{shoulder.X - r * 0.35, shoulder.Y + r * 1.8};
+    Limb(cr, shoulder, elbow, r * 0.85, f.Coat);
+    Limb(cr, elbow, grip, r * 0.8, f.Coat);
+    const TColor glove = Rgb(0x3a3026);
+    Shape(cr, [&](cairo_t* g) { cairo_arc(g, grip.X, grip.Y, r * 0.45, 0, 2 * M_PI); }, glove, Ink, 1.3);
+    Shape(cr, [&](cairo_t* g) { cairo_arc(g, foreGrip.X, foreGrip.Y + r * 0.1, r * 0.42, 0, 2 * M_PI); }, glove, Ink, 1.3);
   }
 }
 
@@ -335,20 +341,83 @@ void DrawFront(cairo_t* cr, const TFighter& f, int frame, bool firing, double sq
   cairo_restore(cr);
 }
 
-void DrawDead(cairo_t* cr, const TFighter& f, int frame, int count) {
-  const double t = static_cast<double>(frame) / (count - 1);
-  const double squash = 1.0 - 0.78 * t * t * (3 - 2 * t);
-  const double tilt = (frame % 2 == 0 ? -1 : 1) * 0.12 * std::sin(t * M_PI);
-  if (frame >= 2) {
-    // dust kicked up where the body lands
-    const double W = f.CellW, H = f.CellH;
-    SetColor(cr, Rgb(0xd8c49a, 0.75 * (1 - t * 0.5)));
-    for (int i = 0; i < 4; ++i) {
-      cairo_arc(cr, W * (0.22 + 0.19 * i), H - 6 - (i % 2) * 3, 5 + 3 * t, 0, 2 * M_PI);
-      cairo_fill(cr);
-    }
+// Struck: thrown back on its heels, the weapon flying out of the hands.
+void DrawStruck(cairo_t* cr, const TFighter& f) {
+  DrawFront(cr, f, 2, false, 0.96, -0.14);
+}
+
+// Sinking to the knees, head down, the weapon dropped.
+void DrawKneeling(cairo_t* cr, const TFighter& f) {
+  const double W = f.CellW, H = f.CellH, r = (H - 8) * 0.085;
+  const double cx = W / 2, ground = H - 4;
+  const double tw = r * 1.6 * f.Bulk;
+  // weapon on the ground
+  Shape(cr, [&](cairo_t* g) { RoundedRect(g, cx - r * 3.2, ground - r * 0.7, r * 5.5, r * 0.7, r * 0.2); }, Rgb(0x3a3a3c), Ink, 1.4);
+  for (int side = -1; side <= 1; side += 2) {
+    const TPoint hip{cx + side * tw * 0.45, ground - r * 3.4};
+    const TPoint knee{cx + side * tw * 0.8, ground - r * 0.6};
+    Limb(cr, hip, knee, r * 1.1, side < 0 ? f.Trousers : Darker(f.Trousers, 0.18));
   }
-  DrawFront(cr, f, 2, false, squash, tilt);
+  const double neckY = ground - r * 7.0;
+  Shape(cr, [&](cairo_t* g) {
+    cairo_move_to(g, cx - tw * 0.85, ground - r * 2.8);
+    cairo_line_to(g, cx - tw, neckY + r * 0.6);
+    cairo_curve_to(g, cx - tw * 0.6, neckY - r * 0.2, cx + tw * 0.6, neckY - r * 0.2, cx + tw, neckY + r * 0.6);
+    cairo_line_to(g, cx + tw * 0.85, ground - r * 2.8);
+    cairo_close_path(g);
+  }, f.Coat, Ink, LW, r * 0.5);
+  for (int side = -1; side <= 1; side += 2)
+    Limb(cr, {cx + side * tw * 0.95, neckY + r * 0.9}, {cx + side * tw * 1.2, ground - r * 2.0}, r * 0.8, Darker(f.Coat, 0.1));
+  Shape(cr, [&](cairo_t* g) { cairo_arc(g, cx + r * 0.3, neckY - r * 0.5, r, 0, 2 * M_PI); }, f.Mask, Ink, LW, r * 0.35);
+  Shape(cr, [&](cairo_t* g) { RoundedRect(g, cx - r * 0.4, neckY - r * 0.4, r * 1.4, r * 0.45, r * 0.2); }, Skin, Ink, 1.2);
+  if (f.Helmet) {
+    Shape(cr, [&](cairo_t* g) { cairo_arc(g, cx + r * 0.3, neckY - r * 0.6, r * 1.15, M_PI, 2 * M_PI); cairo_close_path(g); }, f.Gear, Ink, LW);
+  }
+}
+
+// Lying on the ground, feet towards the player, arms flung out.
+void DrawLying(cairo_t* cr, const TFighter& f) {
+  const double W = f.CellW, H = f.CellH, r = (H - 8) * 0.085;
+  const double cx = W / 2, ground = H - 3;
+  const double tw = r * 1.5 * f.Bulk;
+  SetColor(cr, Rgb(0x2a1a10, 0.35));
+  cairo_save(cr);
+  cairo_translate(cr, cx, ground - r * 2.2);
+  cairo_scale(cr, W * 0.46, r * 2.4);
+  cairo_arc(cr, 0, 0, 1, 0, 2 * M_PI);
+  cairo_restore(cr);
+  cairo_fill(cr);
+  // arms out to the sides, then the head furthest away
+  for (int side = -1; side <= 1; side += 2)
+    Limb(cr, {cx + side * tw * 0.6, ground - r * 3.6}, {cx + side * (W * 0.44), ground - r * 3.1}, r * 0.75, Darker(f.Coat, 0.1));
+  Shape(cr, [&](cairo_t* g) { cairo_arc(g, cx, ground - r * 4.6, r * 0.9, 0, 2 * M_PI); }, f.Mask, Ink, LW, r * 0.3);
+  if (f.Helmet) Shape(cr, [&](cairo_t* g) { cairo_arc(g, cx - r * 1.6, ground - r * 4.2, r * 0.9, 0, 2 * M_PI); }, f.Gear, Ink, LW);
+  Shape(cr, [&](cairo_t* g) {
+    cairo_save(g);
+    cairo_translate(g, cx, ground - r * 3.2);
+    cairo_scale(g, tw, r * 1.3);
+    cairo_arc(g, 0, 0, 1, 0, 2 * M_PI);
+    cairo_restore(g);
+  }, f.Coat, Ink, LW, r * 0.4);
+  for (int side = -1; side <= 1; side += 2) {
+    Limb(cr, {cx + side * tw * 0.35, ground - r * 2.3}, {cx + side * tw * 0.6, ground - r * 0.9}, r * 1.0,
+         side < 0 ? f.Trousers : Darker(f.Trousers, 0.18));
+    Shape(cr, [&](cairo_t* g) { RoundedRect(g, cx + side * tw * 0.6 - r * 0.6, ground - r * 1.2, r * 1.2, r * 1.1, r * 0.35); }, f.Boots, Ink, LW);
+  }
+  // the dropped weapon beside the body
+  Shape(cr, [&](cairo_t* g) {
+    cairo_save(g);
+    cairo_translate(g, cx + tw * 0.9, ground - r * 1.0);
+    cairo_rotate(g, -0.35);
+    RoundedRect(g, -r * 1.5, -r * 0.3, r * 3.4, r * 0.6, r * 0.2);
+    cairo_restore(g);
+  }, Rgb(0x3a3a3c), Ink, 1.3);
+}
+
+void DrawDead(cairo_t* cr, const TFighter& f, int frame) {
+  if (frame == 0) DrawStruck(cr, f);
+  else if (frame == 1) DrawKneeling(cr, f);
+  else DrawLying(cr, f);
 }
 
 }  // namespace
@@ -365,6 +434,6 @@ void AddFighters(TPictureList& out, const TArtParams& params) {
     out.push_back(DrawStrip(base + "_fight", f.CellW, f.CellH, FightFrames, Ink,
                             [&](cairo_t* cr, int i) { DrawFront(cr, f, i, true, 1.0, 0.0); }));
     out.push_back(DrawStrip(base + "_dead", f.CellW, f.CellH, DeadFrames, Ink,
-                            [&](cairo_t* cr, int i) { DrawDead(cr, f, i, DeadFrames); }));
+                            [&](cairo_t* cr, int i) { DrawDead(cr, f, i); }));
   }
 }

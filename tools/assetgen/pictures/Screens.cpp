@@ -3,6 +3,7 @@
 #include <random>
 #include <string>
 
+#include "ArtSvg.h"
 #include "Lettering.h"
 #include "PictureFamilies.h"
 #include "ui/ButtonRects.h"
@@ -77,7 +78,7 @@ const TPlate& PlateOf(const char* picture) {
 
 TLetterStyle PlateStyle(double h, bool lit) {
   TLetterStyle s;
-  s.Size = std::min(48.0, h * 0.72);
+  s.Size = std::min(52.0, h * 0.9);
   s.OutlineWidth = 3;
   s.ShadowOffset = 2.5;
   s.Spacing = 2;
@@ -301,15 +302,16 @@ constexpr int HelpW = 400, HelpH = 240;
 TArtPicture HelpPage(int page, const TPictureList& art) {
   return DrawStrip("help" + std::to_string(page), HelpW, HelpH, 1, Ink, [&](cairo_t* cr, int) {
     Board(cr, 1, 1, HelpW - 2, HelpH - 2);
-    TLetterStyle head = TitleStyle(32);
+    const TLetterStyle head = TitleStyle(30);
+    const TLetterStyle score = TitleStyle(16);
     switch (page) {
       case 1:
         DrawTextCentred(cr, "AIM AND SHOOT", head, HelpW / 2, 38);
-        Stamp(cr, Find(art, "pricel_anim"), 0, 26, 84, 1.5);
-        Lines(cr, 112, 80, 16, {"Move the mouse to aim the sight.", "Click the left button to fire.",
-                                "Enemies shoot back: watch your", "health at the bottom left.",
-                                "No health left costs a life;", "three lives, then it's game over.",
-                                "Shoot balloons to grab bonuses!"});
+        Stamp(cr, Find(art, "pricel_anim"), 0, 22, 92, 1.5);
+        Lines(cr, 104, 76, 14.5, {"Move the mouse to aim the sight.", "Click the left button to fire.",
+                                  "Enemies shoot back: watch your", "health at the bottom left.",
+                                  "No health left costs a life;", "three lives, then it's game over.",
+                                  "Shoot balloons to grab bonuses!"});
         break;
       case 2: {
         DrawTextCentred(cr, "THE ENEMY", head, HelpW / 2, 38);
@@ -317,38 +319,38 @@ TArtPicture HelpPage(int page, const TPictureList& art) {
         const char* footScore[] = {"10", "20", "40", "70"};
         for (int i = 0; i < 4; ++i) {
           const TArtPicture& p = Find(art, foot[i]);
-          Stamp(cr, p, 2, 30 + i * 50 - p.PatternWidth * 0.6 / 2 + 15, 64, 0.6);
-          DrawTextCentred(cr, footScore[i], BodyStyle(15), 45 + i * 50, 148);
+          Stamp(cr, p, 2, 40 + i * 46 - p.PatternWidth * 0.55 / 2, 60, 0.55);
+          DrawTextCentred(cr, footScore[i], score, 40 + i * 46, 138);
         }
         const char* cars[] = {"terror5_move", "terror6_move", "terror7_move", "terror8_move"};
         const char* carScore[] = {"50", "80", "30", "100"};
         for (int i = 0; i < 4; ++i) {
-          const double x = 232 + (i % 2) * 100, y = 62 + (i / 2) * 58;
-          Stamp(cr, Find(art, cars[i]), 0, x, y, 0.7);
-          DrawTextCentred(cr, carScore[i], BodyStyle(15), x + 45, y + 48);
+          const double x = 212 + (i % 2) * 88, y = 58 + (i / 2) * 54;
+          Stamp(cr, Find(art, cars[i]), 0, x, y, 0.62);
+          DrawTextCentred(cr, carScore[i], score, x + 38, y + 44);
         }
-        Lines(cr, 30, 186, 15, {"Points for each kill. Heavy troops take", "several hits, the helicopter thirty-five.",
-                                "They duck behind cover, so keep looking!"});
+        Lines(cr, 22, 176, 13.5, {"Points for every kill. Heavy troops take", "several hits, the helicopter thirty-five.",
+                                  "They duck behind cover: keep looking!"});
         break;
       }
       case 3: {
         DrawTextCentred(cr, "BONUSES", head, HelpW / 2, 38);
         const char* names[] = {"bomb", "med", "life", "dollar", "cherep", "artobstrel", "ocher"};
         const char* text[] = {"Bomb: clears all troops", "Medkit: +50 health", "Extra life", "Money: +100 points",
-                              "Skull: -50 health!", "Air strike on vehicles", "Burst fire, 10 seconds"};
+                              "Skull: -50 health!", "Air strike on vehicles", "Burst fire, 10 s"};
         for (int i = 0; i < 7; ++i) {
-          const double x = 22 + (i / 4) * 206, y = 62 + (i % 4) * 46;
-          Stamp(cr, Find(art, names[i]), 0, x, y, 0.62);
-          DrawTextLeft(cr, text[i], BodyStyle(14), x + 34, y + 18);
+          const double x = 20 + (i / 4) * 190, y = 60 + (i % 4) * 41;
+          Stamp(cr, Find(art, names[i]), 0, x, y, 0.55);
+          DrawTextLeft(cr, text[i], BodyStyle(13.5), x + 30, y + 16);
         }
         break;
       }
       default:
         DrawTextCentred(cr, "KEYS AND LEVELS", head, HelpW / 2, 38);
-        Lines(cr, 30, 82, 16, {"P - pause and resume", "Esc - leave the battle (asks first)",
-                               "Alt+Enter - full screen or window", "Each level lasts 30 seconds longer",
-                               "than the last. Beat the clock to move", "on: more enemies, heavier kinds",
-                               "and a new battlefield."});
+        Lines(cr, 26, 76, 14.5, {"P - pause and resume", "Esc - leave the battle (asks first)",
+                                 "Alt+Enter - full screen or window", "Each level lasts 30 seconds longer",
+                                 "than the last. Beat the clock to move", "on: more enemies, heavier kinds",
+                                 "and a new battlefield."});
         break;
     }
   });
@@ -368,10 +370,11 @@ void AddScreens(TPictureList& out, const TArtParams& params) {
     PalmSilhouette(cr, 60, 470, 1.3);
     PalmSilhouette(cr, 690, 460, 1.0);
     Vignette(cr, 0.6);
-    DrawTextCentred(cr, "ZARVOK", TitleStyle(170), 400, 210);
+    DrawSvg(cr, params, "svg/emblem.svg", 280, 10, 240, 160);
+    DrawTextCentred(cr, "ZARVOK", TitleStyle(170), 400, 250);
     TLetterStyle sub = TitleStyle(30);
     sub.Stencil = false;
-    DrawTextCentred(cr, "DESERT SHOOTING GALLERY", sub, 400, 330);
+    DrawTextCentred(cr, "DESERT SHOOTING GALLERY", sub, 400, 365);
     TLetterStyle hint = BodyStyle(18);
     DrawTextCentred(cr, "click to begin", hint, 400, 560);
     out.push_back(c.FinishOpaque("Splash Screen"));
@@ -448,17 +451,17 @@ void AddScreens(TPictureList& out, const TArtParams& params) {
     DrawTextCentred(cr, "FIELD MANUAL", title, 393, 78);
     for (const char* name : {"Help_Up", "Help_Back", "Help_Down"}) PlateAt(cr, PlateOf(name), false);
   }));
-  out.push_back(Panel("fon_options", 660, 490, 393, 277, [&](cairo_t* cr) {
-    Board(cr, 63, 32, 660, 490);
+  out.push_back(Panel("fon_options", 700, 490, 393, 277, [&](cairo_t* cr) {
+    Board(cr, 43, 32, 700, 490);
     DrawTextCentred(cr, "OPTIONS", TitleStyle(40), 393, 82);
     TLetterStyle caption = TitleStyle(30);
     caption.Stencil = false;
     caption.Top = Rgb(0xe8d8b0);
     caption.Bottom = Rgb(0xb89860);
-    DrawTextLeft(cr, "SCREEN", caption, 80, 161);
-    DrawTextLeft(cr, "MUSIC", caption, 80, 246);
-    DrawTextLeft(cr, "SOUND", caption, 80, 336);
-    DrawTextLeft(cr, "TEXT", caption, 80, 425);
+    DrawTextLeft(cr, "SCREEN", caption, 72, 161);
+    DrawTextLeft(cr, "MUSIC", caption, 72, 246);
+    DrawTextLeft(cr, "SOUND", caption, 72, 336);
+    DrawTextLeft(cr, "TEXT", caption, 72, 425);
     for (const char* name : {"Options_window_mode", "Options_full_screen", "Options_music_on", "Options_music_off",
                              "Options_sound_on", "Options_sound_off", "Options_back"})
       PlateAt(cr, PlateOf(name), false);
