@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "platform/headless/HeadlessAudio.h"
 #include "platform/headless/HeadlessHttpTransport.h"
 
 bool THeadlessWindow::SetFullScreen(bool fullScreen) {
@@ -53,6 +54,7 @@ TPlatform MakeHeadlessPlatform(uint32_t startMs) {
   platform.Window = std::make_unique<THeadlessWindow>(*clock);
   platform.Clock = std::move(clock);
   platform.Desktop = std::make_unique<THeadlessDesktop>();
+  platform.Audio = std::make_unique<THeadlessAudioOutput>();
   platform.Http = std::make_unique<THeadlessHttpTransport>();
   return platform;
 }
@@ -61,6 +63,10 @@ THeadlessClock& HeadlessClock(TPlatform& platform) { return static_cast<THeadles
 
 THeadlessWindow& HeadlessWindow(TPlatform& platform) {
   return static_cast<THeadlessWindow&>(*platform.Window);
+}
+
+THeadlessAudioOutput& HeadlessAudio(TPlatform& platform) {
+  return static_cast<THeadlessAudioOutput&>(*platform.Audio);
 }
 
 THeadlessDesktop& HeadlessDesktop(TPlatform& platform) {

@@ -11,6 +11,7 @@
 #include "platform/HttpTransport.h"
 #include "platform/Platform.h"
 #include "platform/Surface.h"
+#include "platform/headless/HeadlessAudio.h"
 
 // (The platform's optional parts are included whole, so a TPlatform can be held by value.)
 
@@ -109,11 +110,13 @@ class THeadlessDesktop : public TDesktop {
   std::vector<std::string> FOpened;
 };
 
-// A platform for tests: fake clock starting at startMs, headless window and desktop, and the
-// headless sound output, music library and network of their owners.
+// A platform for tests: fake clock starting at startMs, headless window and desktop, the headless
+// sound output (waves get initialised; the mix renders only when a test pulls it) and the scripted
+// network. No music library: a test that needs one puts its own into Music.
 TPlatform MakeHeadlessPlatform(uint32_t startMs = 0);
 
 // The headless parts of a platform that MakeHeadlessPlatform built.
 THeadlessClock& HeadlessClock(TPlatform& platform);
 THeadlessWindow& HeadlessWindow(TPlatform& platform);
 THeadlessDesktop& HeadlessDesktop(TPlatform& platform);
+THeadlessAudioOutput& HeadlessAudio(TPlatform& platform);

@@ -50,6 +50,8 @@ class TGameHarness {
   THeadlessClock& Clock() { return HeadlessClock(FPlatform); }
   THeadlessWindow& Window() { return HeadlessWindow(FPlatform); }
   THeadlessDesktop& Desktop() { return HeadlessDesktop(FPlatform); }
+  // The sound card: Pull renders the mix of what plays.
+  THeadlessAudioOutput& Audio() { return HeadlessAudio(FPlatform); }
   THeadlessHttpTransport& Http();
   // The scratch game folder (the working folder while the harness lives).
   const std::filesystem::path& Folder() const { return FScratch->Path(); }
