@@ -4,12 +4,13 @@
 
 #include "platform/AudioOutput.h"
 
-// The real sound card through SDL: 48 kHz float stereo, 1024 frames a buffer (about 21 ms, so an
-// effect is heard well within 50 ms of PlaySound). SDL calls the mixer on its audio thread.
+// The real sound card through SDL: 48 kHz float stereo, 512 frames a buffer (about 11 ms; an
+// effect started now is heard after the buffer playing and the one being mixed, well within
+// 50 ms of PlaySound). SDL calls the mixer on its audio thread.
 class TSdlAudioOutput : public TAudioOutput {
  public:
   static constexpr int Rate = 48000;
-  static constexpr int Frames = 1024;
+  static constexpr int Frames = 512;
 
   TSdlAudioOutput() = default;
   ~TSdlAudioOutput() override;
