@@ -87,8 +87,10 @@ bool TImageSprite::Overlaps(TSprite& other) {
   for (int32_t y = 0; y < h; ++y) {
     const uint16_t* p1 = sa->Row(top1 + y) + left1;
     const uint16_t* p2 = sb->Row(top2 + y) + left2;
-    for (int32_t x = 0; x < w; ++x)
-      if ((p1[x] != keyA) & (p2[x] != keyB)) return true;
+    // A whole row at a time without an early exit, so the compiler can compare whole vectors.
+    int both = 0;
+    for (int32_t x = 0; x < w; ++x) both |= (p1[x] != keyA) & (p2[x] != keyB);
+    if (both != 0) return true;
   }
   return false;
 }

@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 
 #include "engine/PictureArchiveReader.h"
 
@@ -239,12 +238,21 @@ TPictureCollectionItem& TPictureCollection::Find(const std::string& name) const 
 }
 
 void TPictureCollection::LoadFromFile(const std::filesystem::path& path) {
+  std::error_code ignored;
+  // A folder opens like a file here but has no bytes to read.
+  if (std::filesystem::is_directory(path, ignored))
+    throw EFOpenError("Cannot open file \"" + path.string() + "\". " + std::strerror(EISDIR));
   std::ifstream file(path, std::ios::binary);
   if (!file) {
     const int error = errno;
     throw EFOpenError("Cannot open file \"" + path.string() + "\". " + std::strerror(error));
   }
-  const std::vector<uint8_t> data{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  file.seekg(0, std::ios::end);
+  const std::streamoff size = file.tellg();
+  file.seekg(0, std::ios::beg);
+  std::vector<uint8_t> data(size > 0 ? static_cast<size_t>(size) : 0);
+  file.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(data.size()));
+  if (!file) throw EFOpenError("Cannot open file \"" + path.string() + "\". Read error");
   file.close();
   LoadFromData(data);
 }

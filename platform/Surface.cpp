@@ -59,9 +59,10 @@ void TSurface::Draw(int x, int y, const TSurface& src, const TRect& srcRect, boo
   for (int row = 0; row < h; ++row) {
     const uint16_t* s = src.Row(st + row) + sl;
     uint16_t* d = Row(y + row) + x;
+    // A select rather than a branch, so the compiler can blend whole vectors.
     for (int i = 0; i < w; ++i) {
       const uint16_t p = s[i];
-      if (p != key) d[i] = p;
+      d[i] = p != key ? p : d[i];
     }
   }
 }

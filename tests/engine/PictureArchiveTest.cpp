@@ -337,6 +337,7 @@ TEST(PictureArchive, FilesOnDisk) {
   } catch (const EFOpenError& e) {
     EXPECT_EQ(std::string(e.what()), "Cannot open file \"" + missing.string() + "\". No such file or directory");
   }
+  EXPECT_THROW(items.LoadFromFile(folder), EFOpenError);
   // A failed open leaves the library as it was.
   EXPECT_EQ(items.Count(), 1);
   std::filesystem::remove_all(folder);
