@@ -69,7 +69,6 @@ bool ButtonOf(uint8_t sdlButton, TMouseButton& button) {
 TSdlWindow::TSdlWindow() {
   // Signals end the program as usual instead of becoming close requests, which the game refuses.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-  SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_AUDIO) != 0 && SDL_Init(SDL_INIT_VIDEO) != 0)
     throw std::runtime_error(std::string("Cannot start SDL: ") + SDL_GetError());
   FWindow = SDL_CreateWindow("ZARVOK", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, ClientWidth, ClientHeight,
@@ -104,6 +103,7 @@ void TSdlWindow::CreateTexture() {
   FTexture = SDL_CreateTexture(FRenderer, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING, ClientWidth,
                                ClientHeight);
   FHasFrame = false;
+  FScaleMode = -1;
 }
 
 void TSdlWindow::ShowWindow() {
@@ -194,6 +194,17 @@ void TSdlWindow::Present(const TSurface& frame) {
 }
 
 void TSdlWindow::Redraw() {
+  // Smooth scaling only when the picture is scaled: at 1:1 the nearest pixel is the same picture
+  // and much cheaper for a software renderer.
+  int width = 0;
+  int height = 0;
+  SDL_GetRendererOutputSize(FRenderer, &width, &height);
+  const SDL_ScaleMode mode =
+      width == ClientWidth && height == ClientHeight ? SDL_ScaleModeNearest : SDL_ScaleModeLinear;
+  if (static_cast<int>(mode) != FScaleMode) {
+    SDL_SetTextureScaleMode(FTexture, mode);
+    FScaleMode = static_cast<int>(mode);
+  }
   SDL_SetRenderDrawColor(FRenderer, 0, 0, 0, 255);
   SDL_RenderClear(FRenderer);
   if (FHasFrame) SDL_RenderCopy(FRenderer, FTexture, nullptr, nullptr);

@@ -49,6 +49,7 @@ class TSdlWindow : public TWindow {
   bool FFullScreen = false;
   bool FHasFrame = false;
   bool FHasFocus = false;
+  int FScaleMode = -1;  // the texture's SDL_ScaleMode, -1 before the first frame
   struct TPlacement {
     int X = 0, Y = 0, Width = 0, Height = 0;
     bool Saved = false;
