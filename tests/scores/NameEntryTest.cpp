@@ -106,7 +106,7 @@ TEST_F(NameEntry, EnterSubmitsTheResultThenShowsTheTable) {
   const auto& requests = Game.Http().Requests();
   ASSERT_EQ(requests.size(), 2u);
   EXPECT_EQ(requests[0].Url, std::string(ZarvokScoreServer) + "/cgi/version.pl?version&prg=Zarvok");
-  const std::string record = std::string("type=0|name=ANN|score=2200|key=") + ZarvokScoreKey + "|p=d|add=HELLO|z=";
+  const std::string record = std::string("type=0|name=ANN|score=2200|key=") + ZarvokScoreKey + "|p=d|add=HELLO|z=0";
   ASSERT_EQ(record.size() % 5, 0u);
   EXPECT_EQ(requests[1].Url, std::string(ZarvokScoreServer) + "/cgi/version.pl?hs&prg=Zarvok&inf=" + EncodeText(record));
   EXPECT_TRUE(Game.Messages().empty());

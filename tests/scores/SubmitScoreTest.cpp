@@ -69,7 +69,7 @@ TEST_F(SubmitScore, AFullReplySendsItsFifthFieldBack) {
     EXPECT_EQ(request.Headers.at("user-agent"), "Mozilla/3.0 (compatible; Zarvok)");
     EXPECT_EQ(request.Headers.at("content-type"), "text/html");
   }
-  EXPECT_EQ(SentRecord(), std::string("type=0|name=ANN|score=1234|key=") + ZarvokScoreKey + "|p=d|add=|z=00");
+  EXPECT_EQ(SentRecord(), std::string("type=0|name=ANN|score=1234|key=") + ZarvokScoreKey + "|p=d|add=|z=0");
   EXPECT_TRUE(Game.Messages().empty());
 }
 
@@ -79,7 +79,7 @@ TEST_F(SubmitScore, AReplyOfOKAloneSendsAnEmptyP) {
   Server.Queue({200, "OK", false, ""});
   Server.Queue({500, "", false, ""});  // the submission's answer is never looked at
   Game.Form().SubmitScore();
-  EXPECT_EQ(SentRecord(), std::string("type=0|name=ANN|score=1234|key=") + ZarvokScoreKey + "|p=|add=XY|z=0");
+  EXPECT_EQ(SentRecord(), std::string("type=0|name=ANN|score=1234|key=") + ZarvokScoreKey + "|p=|add=XY|z=");
   EXPECT_TRUE(Game.Messages().empty());
 }
 
