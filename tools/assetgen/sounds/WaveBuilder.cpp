@@ -248,23 +248,27 @@ TSignal Tank(const TParams& p, TNoise& noise) {
   return MakeLoop(s, Rate, overlap);
 }
 
-// A truck's four-stroke engine with a gearbox whine.
+// A truck's diesel: a low firing thump, an exhaust bark in the mids that pulses with it, and a
+// faint gearbox whine.
 TSignal Truck(const TParams& p, TNoise& noise) {
   const double length = p.Get("length", 2.0);
   const double overlap = 0.25;
   const std::size_t n = Frames(length + overlap, Rate);
   TSignal s(n);
-  TLowPass lp;
   TLowPass body;
-  const double firing = 52.0 / length * std::round(length);
+  TSvf bark;
+  const double firing = 26.0 / length * std::round(length);
   const double whine = 410.0;
   for (std::size_t i = 0; i < n; ++i) {
     const double t = Seconds(i, Rate);
-    const double pulse = std::pow(0.5 + 0.5 * std::cos(TwoPi * firing * t), 10.0);
-    const double rough = lp.Process(noise.Next(), 700, Rate) * 2.5;
-    const double tone = body.Process(static_cast<float>(pulse * 2.0 - 0.4), 400, Rate) * 2.2;
-    const double gear = std::sin(TwoPi * whine * t) * 0.05;
-    s[i] = static_cast<float>(std::tanh(tone + rough * (0.3 + pulse) + gear));
+    const double pulse = std::pow(0.5 + 0.5 * std::cos(TwoPi * firing * t), 8.0);
+    // Every other stroke a little weaker, as a real engine lopes.
+    const double lope = 0.8 + 0.2 * std::cos(TwoPi * firing * 0.5 * t);
+    const double thump = body.Process(static_cast<float>(pulse * lope - 0.16), 320, Rate) * 4.0;
+    bark.Process(noise.Next(), 900, 2.0, Rate);
+    const double exhaust = bark.Band * (0.15 + 1.2 * pulse * lope);
+    const double gear = std::sin(TwoPi * whine * t) * 0.04;
+    s[i] = static_cast<float>(std::tanh(thump + exhaust + gear));
   }
   return MakeLoop(s, Rate, overlap);
 }
