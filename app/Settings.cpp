@@ -44,10 +44,11 @@ bool DrawableText(const std::string& text) {
   return true;
 }
 
+// A decimal number with an optional sign that fits 32 bits.
 bool ParseScore(const std::string& text, int32_t& score) {
   const char* first = text.data();
   const char* last = first + text.size();
-  if (first != last && *first == '+') ++first;
+  if (last - first >= 2 && first[0] == '+' && first[1] != '-') ++first;
   int32_t value = 0;
   const auto [end, error] = std::from_chars(first, last, value);
   if (error != std::errc() || end != last || first == last) return false;
