@@ -15,20 +15,11 @@
 
 namespace {
 
-// A whole game whose sound device is a headless output, so effects really start and the mix can
-// be rendered.
+// A whole game on the headless platform: its sound card is the headless output, so effects
+// really start and the test can render the mix.
 class SoundCallsTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    TMainForm& form = Game.Form();
-    auto record = form.WaveList->OnPlaySound;
-    form.WaveList.reset();
-    form.SoundDevice = std::make_unique<TSoundDevice>(&Output);
-    form.WaveList = std::make_unique<TWaveList>(*form.SoundDevice);
-    form.WaveList->OnPlaySound = record;
-    form.WaveList->LoadFromFile("Data/Music.dxw");
-    Game.ClearSounds();
-  }
+  void SetUp() override { Game.ClearSounds(); }
 
   TMainForm& Form() { return Game.Form(); }
   TWaveCollectionItem& Item(const std::string& name) { return Form().WaveList->Items().Find(name); }
@@ -39,7 +30,7 @@ class SoundCallsTest : public ::testing::Test {
   }
 
   TGameHarness Game;
-  THeadlessAudioOutput Output{true, 44100};
+  THeadlessAudioOutput& Output = HeadlessAudio(Game.Platform());
 };
 
 }  // namespace
