@@ -2,20 +2,17 @@
 
 #include <cstdint>
 #include <span>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "audio/Wave.h"
+#include "engine/ObjectStream.h"
 
 class TWaveCollection;
 
 // A malformed object stream: "Invalid stream format", "Stream read error", "Invalid property
-// value" or "Property %s does not exist".
-class EWaveStreamError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
+// value" or "Property %s does not exist" (the picture archive's errors).
+using EWaveStreamError = EFilerError;
 
 // One effect as the generator and the tests hand it to the archive writer.
 struct TWaveSource {

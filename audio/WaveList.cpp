@@ -9,6 +9,7 @@
 
 #include "audio/SoundDevice.h"
 #include "audio/WaveArchive.h"
+#include "engine/PictureCollection.h"
 
 namespace {
 
@@ -136,13 +137,17 @@ TWaveList::TWaveList(TSoundDevice& device) : FDevice(device) {}
 TWaveList::~TWaveList() = default;
 
 void TWaveList::LoadFromFile(const std::filesystem::path& path) {
+  const auto cannotOpen = [&path](int error) {
+    return EFOpenError("Cannot open file \"" + path.string() + "\". " + std::strerror(error));
+  };
+  FItems.Clear();
+  std::error_code ignored;
+  // A folder opens like a file here but has no bytes to read.
+  if (std::filesystem::is_directory(path, ignored)) throw cannotOpen(EISDIR);
   std::ifstream file(path, std::ios::binary);
-  if (!file) {
-    const int error = errno;
-    FItems.Clear();
-    throw EWaveStreamError("Cannot open file \"" + path.string() + "\". " + std::strerror(error));
-  }
+  if (!file) throw cannotOpen(errno);
   const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  if (file.bad()) throw cannotOpen(EIO);
   LoadFromBytes(bytes);
 }
 
