@@ -80,38 +80,42 @@ void Flash(cairo_t* cr, double x, double y, double size, double turn) {
   cairo_restore(cr);
 }
 
-// The rifle from behind: the stock at the bottom centre, the barrel reaching to the muzzle.
+// The rifle from behind: the stock near the player at the bottom centre, tapering in
+// perspective towards the muzzle.
 void Weapon(cairo_t* cr, int pose) {
   const double mx = FlashX[pose] + FlashSize / 2.0 - WeaponLeft;
   const double my = FlashY[pose] + FlashSize / 2.0 - WeaponTop;
-  const double bx = WeaponW * 0.5 + (pose - 2.5) * 14, by = WeaponH + 14;
+  const double bx = WeaponW * 0.5 + (pose - 2.5) * 18, by = WeaponH + 40;
   const double a = std::atan2(my - by, mx - bx);
   const double len = std::hypot(mx - bx, my - by);
+  const TColor metal = Rgb(0x3c3c3e), wood = Rgb(0x9a5a2a), glove = Rgb(0x5a4a32);
   cairo_save(cr);
   cairo_translate(cr, bx, by);
   cairo_rotate(cr, a);
-  // local frame: x along the barrel from the stock (0) to the muzzle (len)
-  const TColor metal = Rgb(0x3c3c3e), wood = Rgb(0x9a5a2a);
-  Shape(cr, [&](cairo_t* g) { Polygon(g, {-10, -20, len * 0.32, -13, len * 0.32, 13, -10, 20}); }, wood, Ink, 2.5, 3);
-  Shape(cr, [&](cairo_t* g) { RoundedRect(g, len * 0.28, -12, len * 0.3, 24, 5); }, metal, Ink, 2.5, 3);
-  Shape(cr, [&](cairo_t* g) { Polygon(g, {len * 0.4, 10, len * 0.5, 10, len * 0.56, 34, len * 0.46, 36}); }, Rgb(0x4a3a2a), Ink, 2.2, 2);
-  Shape(cr, [&](cairo_t* g) { RoundedRect(g, len * 0.56, -8, len * 0.22, 16, 4); }, wood, Ink, 2.2, 2.5);
-  Shape(cr, [&](cairo_t* g) { RoundedRect(g, len * 0.76, -4, len * 0.24 - 2, 8, 3); }, metal, Ink, 2, 1.5);
-  Shape(cr, [&](cairo_t* g) { RoundedRect(g, len * 0.34, -15, len * 0.1, 6, 2); }, Rgb(0x2a2a2a), Ink, 1.5);
-  Shape(cr, [&](cairo_t* g) { RoundedRect(g, len - 8, -9, 6, 7, 1.5); }, metal, Ink, 1.5);
+  // a section of the gun from t0 to t1 of its length, w0 to w1 wide
+  auto section = [&](double t0, double t1, double w0, double w1, const TColor& c, double shade) {
+    Shape(cr, [&](cairo_t* g) { Polygon(g, {len * t0, -w0 / 2, len * t1, -w1 / 2, len * t1, w1 / 2, len * t0, w0 / 2}); },
+          c, Ink, 2.4, shade);
+  };
+  section(0.0, 0.36, 50, 30, wood, 3);
+  // magazine, curving down and forward
+  Shape(cr, [&](cairo_t* g) {
+    cairo_move_to(g, len * 0.47, 8);
+    cairo_curve_to(g, len * 0.49, 26, len * 0.53, 34, len * 0.58, 38);
+    cairo_line_to(g, len * 0.62, 30);
+    cairo_curve_to(g, len * 0.58, 24, len * 0.56, 16, len * 0.55, 6);
+    cairo_close_path(g);
+  }, Rgb(0x4a3a2a), Ink, 2.2, 2);
+  section(0.34, 0.62, 30, 21, metal, 3);
+  section(0.6, 0.8, 19, 14, wood, 2);
+  section(0.79, 1.0, 8, 5.5, metal, 1);
+  // sights on top
+  Shape(cr, [&](cairo_t* g) { RoundedRect(g, len * 0.52, -16, len * 0.06, 6, 1.5); }, Rgb(0x2a2a2a), Ink, 1.4);
+  Shape(cr, [&](cairo_t* g) { Polygon(g, {len * 0.95, -3, len * 0.97, -10, len * 0.985, -10, len * 0.99, -3}); }, metal, Ink, 1.4);
+  // the player's gloved hands: the near one on the grip, the far one on the fore-end
+  Shape(cr, [&](cairo_t* g) { RoundedRect(g, len * 0.36, -6, len * 0.12, 34, 10); }, glove, Ink, 2.4, 3);
+  Shape(cr, [&](cairo_t* g) { RoundedRect(g, len * 0.64, -4, len * 0.09, 22, 7); }, glove, Ink, 2.2, 2);
   cairo_restore(cr);
-  // the player's gloved hands
-  for (int h = 0; h < 2; ++h) {
-    const double t = h == 0 ? 0.36 : 0.66;
-    const double hx = bx + std::cos(a) * len * t, hy = by + std::sin(a) * len * t + 6;
-    Shape(cr, [&](cairo_t* g) {
-      cairo_save(g);
-      cairo_translate(g, hx, hy);
-      cairo_rotate(g, a);
-      RoundedRect(g, -13, -6, 26, 18, 7);
-      cairo_restore(g);
-    }, Rgb(0x5a4a32), Ink, 2.2, 2.5);
-  }
 }
 
 void Balloon(cairo_t* cr, double w, double h, int frame, const TColor& skin, const std::function<void(cairo_t*, double, double)>& sign) {

@@ -148,7 +148,7 @@ struct TTank {
     }, Hull, Ink, 2, 2.5);
     Shape(cr, [&](cairo_t* g) { RoundedRect(g, tx - 12, ty - 12, 12, 6, 2); }, Camo, Ink, 1.5);
     if (!barrelBehind) muzzle = Barrel(cr, tx + 10 * std::cos(yaw), ty + 2, 30, 6, yaw, Rgb(0x6b6a48));
-    if (flash) GunFlash(cr, muzzle.first, muzzle.second + 2, 13);
+    if (flash) GunFlash(cr, muzzle.first, muzzle.second + 2, 16);
   }
 };
 
@@ -182,7 +182,7 @@ struct TArmouredTruck {
     if (behind) muzzle = Barrel(cr, tx + 8 * std::cos(yaw), ty, 30, 3.5, yaw, Metal);
     Shape(cr, [&](cairo_t* g) { RoundedRect(g, tx - 14, ty - 6, 28, 12, 5); }, Trim, Ink, 2, 1.5);
     if (!behind) muzzle = Barrel(cr, tx + 4 * std::cos(yaw), ty + 2, 22, 4, yaw, Metal);
-    if (flash) GunFlash(cr, muzzle.first, muzzle.second + 1, 10);
+    if (flash) GunFlash(cr, muzzle.first, muzzle.second + 1, 15);
   }
 };
 
@@ -211,7 +211,7 @@ struct TPickup {
     if (behind) muzzle = Barrel(cr, px, py, 34, 3.5, yaw, Metal);
     Shape(cr, [&](cairo_t* g) { RoundedRect(g, px - 8, py - 5, 16, 9, 2); }, Rgb(0x4a4a40), Ink, 1.5, 1.2);
     if (!behind) muzzle = Barrel(cr, px, py + 1, 24, 4, yaw, Metal);
-    if (flash) GunFlash(cr, muzzle.first, muzzle.second + 1, 10);
+    if (flash) GunFlash(cr, muzzle.first, muzzle.second + 1, 15);
   }
 };
 
