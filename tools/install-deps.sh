@@ -12,7 +12,7 @@ packages=(
   libcpp-httplib-dev libsqlite3-dev
 )
 if [ "${ZARVOK_WITH_E2E:-0}" = 1 ]; then
-  packages+=(xvfb xauth xdotool imagemagick x11-utils libx11-dev sox)
+  packages+=(xvfb xauth xdotool openbox imagemagick x11-utils libx11-dev sox)
 fi
 if [ "${ZARVOK_WITH_SANITIZERS:-0}" = 1 ]; then
   packages+=(clang libclang-rt-dev)

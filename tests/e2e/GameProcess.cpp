@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -46,6 +47,7 @@ void TGameProcess::Start(const std::string& display) {
   FPid = fork();
   if (FPid < 0) throw std::runtime_error("fork failed");
   if (FPid == 0) {
+    prctl(PR_SET_PDEATHSIG, SIGKILL);  // never outlive the test
     if (chdir(FFolder.c_str()) != 0) _exit(126);
     setenv("DISPLAY", display.c_str(), 1);
     setenv("SDL_AUDIODRIVER", "dummy", 1);

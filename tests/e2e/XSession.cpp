@@ -11,6 +11,7 @@
 #include <cstring>
 #include <fstream>
 #include <stdexcept>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -22,6 +23,7 @@ int RunWithDisplay(const std::string& display, const std::vector<std::string>& a
   const pid_t pid = fork();
   if (pid < 0) return -1;
   if (pid == 0) {
+    prctl(PR_SET_PDEATHSIG, SIGKILL);  // never outlive the test
     setenv("DISPLAY", display.c_str(), 1);
     std::vector<char*> args;
     for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
@@ -105,6 +107,7 @@ TXSession::TXSession(int width, int height) {
   FServer = fork();
   if (FServer < 0) throw std::runtime_error("fork failed");
   if (FServer == 0) {
+    prctl(PR_SET_PDEATHSIG, SIGKILL);  // never outlive the test
     close(pipeFds[0]);
     const std::string fd = std::to_string(pipeFds[1]);
     const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
@@ -121,10 +124,36 @@ TXSession::TXSession(int width, int height) {
   FDisplayName = ":" + number;
   FDisplay = XOpenDisplay(FDisplayName.c_str());
   if (!FDisplay) throw std::runtime_error("cannot open display " + FDisplayName);
+
+  FWindowManager = fork();
+  if (FWindowManager == 0) {
+    prctl(PR_SET_PDEATHSIG, SIGKILL);  // never outlive the test
+    setenv("DISPLAY", FDisplayName.c_str(), 1);
+    execlp("openbox", "openbox", "--sm-disable", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  // Openbox announces itself on the root window once it manages the screen.
+  const Atom check = XInternAtom(FDisplay, "_NET_SUPPORTING_WM_CHECK", False);
+  for (int i = 0; i < 200; ++i) {
+    Atom type = 0;
+    int format = 0;
+    unsigned long items = 0, after = 0;
+    unsigned char* data = nullptr;
+    XGetWindowProperty(FDisplay, DefaultRootWindow(FDisplay), check, 0, 1, False, AnyPropertyType, &type, &format,
+                       &items, &after, &data);
+    if (data) XFree(data);
+    if (items > 0) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(25));
+  }
 }
 
 TXSession::~TXSession() {
   if (FDisplay) XCloseDisplay(FDisplay);
+  if (FWindowManager > 0) {
+    kill(FWindowManager, SIGTERM);
+    int status = 0;
+    waitpid(FWindowManager, &status, 0);
+  }
   if (FServer > 0) {
     kill(FServer, SIGTERM);
     int status = 0;
@@ -165,10 +194,14 @@ bool TXSession::Geometry(Window window, int& x, int& y, int& width, int& height)
 }
 
 TShot TXSession::Grab(Window window) {
-  TShot shot;
   int x = 0, y = 0, w = 0, h = 0;
-  if (!Geometry(window, x, y, w, h)) return shot;
-  XImage* image = XGetImage(FDisplay, window, 0, 0, w, h, AllPlanes, ZPixmap);
+  if (!Geometry(window, x, y, w, h)) return TShot{};
+  return GrabRegion(window, 0, 0, w, h);
+}
+
+TShot TXSession::GrabRegion(Window window, int x, int y, int w, int h) {
+  TShot shot;
+  XImage* image = XGetImage(FDisplay, window, x, y, w, h, AllPlanes, ZPixmap);
   if (!image) return shot;
   shot.Width = w;
   shot.Height = h;

@@ -22,7 +22,8 @@ struct TShot {
   void SavePng(const std::string& path) const;
 };
 
-// A private Xvfb server for one test, and an Xlib connection to it.
+// A private Xvfb server with a window manager (full screen and close requests need one, as on
+// any desktop) for one test, and an Xlib connection to it.
 class TXSession {
  public:
   TXSession(int width, int height);
@@ -44,8 +45,12 @@ class TXSession {
   // Runs xdotool with the given arguments on this display; true when it succeeded.
   bool Xdotool(const std::vector<std::string>& args);
 
+  // A small rectangle of the window, grabbed fast enough to catch a single frame.
+  TShot GrabRegion(Window window, int x, int y, int width, int height);
+
  private:
   pid_t FServer = -1;
+  pid_t FWindowManager = -1;
   std::string FDisplayName;
   Display* FDisplay = nullptr;
 };
