@@ -6,14 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "audio/MusicLib.h"
-#include "platform/AudioOutput.h"
-#include "platform/HttpTransport.h"
 #include "platform/Platform.h"
 #include "platform/Surface.h"
 #include "platform/headless/HeadlessAudio.h"
-
-// (The platform's optional parts are included whole, so a TPlatform can be held by value.)
 
 // A clock that stands still until the test moves it; sleeping moves it too, so a game that waits
 // a little runs on at once.
