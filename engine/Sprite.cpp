@@ -109,8 +109,10 @@ bool TSprite::Overlaps(TSprite&) { return true; }
 void TSprite::MoveAll(int32_t moveCount) {
   if (!Movable) return;
   Move(moveCount);
-  const int32_t count = Count();
-  for (int32_t i = 0; i < count; ++i) FChildren[static_cast<size_t>(i)]->MoveAll(moveCount);
+  // Sprites created meanwhile wait for the next pass; the size check only guards against a
+  // handler that empties the tree mid-pass.
+  const size_t count = FChildren.size();
+  for (size_t i = 0; i < count && i < FChildren.size(); ++i) FChildren[i]->MoveAll(moveCount);
 }
 
 void TSprite::DrawAll() {
@@ -130,9 +132,9 @@ int32_t TSprite::CheckCollisions() {
   engine->CollisionDone = false;
   engine->CollisionRect = GetBounds();
   engine->CollisionSprite = this;
-  const int32_t count = engine->Count();
-  for (int32_t i = 0; i < count; ++i) {
-    engine->FChildren[static_cast<size_t>(i)]->VisitCollisions(*engine, *this);
+  const size_t count = engine->FChildren.size();
+  for (size_t i = 0; i < count && i < engine->FChildren.size(); ++i) {
+    engine->FChildren[i]->VisitCollisions(*engine, *this);
     if (engine->CollisionDone) break;
   }
   return engine->CollisionCount;
@@ -147,9 +149,9 @@ void TSprite::VisitCollisions(TSpriteEngine& engine, TSprite& starter) {
     if (!starter.Collidable || starter.FIsDead) engine.CollisionDone = true;
   }
   if (engine.CollisionDone) return;
-  const int32_t count = Count();
-  for (int32_t i = 0; i < count; ++i) {
-    FChildren[static_cast<size_t>(i)]->VisitCollisions(engine, starter);
+  const size_t count = FChildren.size();
+  for (size_t i = 0; i < count && i < FChildren.size(); ++i) {
+    FChildren[i]->VisitCollisions(engine, starter);
     if (engine.CollisionDone) return;
   }
 }
