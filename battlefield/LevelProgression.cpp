@@ -95,6 +95,9 @@ void TMainForm::AdvanceLevel() {
     BuildScene(k);
   }
   TimerLevel->SetEnabled(false);
+  // Burst fire ends with its level: its timer must not cut the next level's intro short.
+  Timer1->SetEnabled(false);
+  SingleShotMode = true;
   SetDifficulty(*this, LevelNumber);
 }
 

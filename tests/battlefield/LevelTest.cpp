@@ -5,6 +5,7 @@
 #include "app/Timer.h"
 #include "battlefield/Begin.h"
 #include "battlefield/FieldFixture.h"
+#include "combat/Bonus.h"
 #include "combat/Cifra.h"
 #include "combat/PlayerSprite.h"
 #include "combat/Pricel.h"
@@ -140,6 +141,27 @@ TEST_F(GameScreenTest, TheIntroChainRunsBannerNumberFightThenPlay) {
   EXPECT_EQ(Harness.Count<Pricel_prosto>(), 1);
   EXPECT_TRUE(Form().TimerLevel->Enabled());
   EXPECT_GT(Harness.Count<Cifra>(), 0);
+}
+
+// Burst fire taken late in a level ends with it; the next level's intro runs its whole chain.
+TEST_F(GameScreenTest, BurstFireDoesNotCutTheNextIntroShort) {
+  ASSERT_TRUE(Harness.StartGameAndSkipIntro());
+  Form().Spawn<Ocher>(380.0, 300.0, 599);
+  Harness.Click(390, 310);
+  ASSERT_FALSE(Form().SingleShotMode);
+  // The level ends about nine seconds into the ten of burst fire.
+  Form().LevelCountdown = 8;
+  ASSERT_TRUE(Harness.RunUntil([&] { return Form().LevelNumber == 2; }, 12000));
+  EXPECT_TRUE(Form().SingleShotMode);
+  ASSERT_TRUE(Harness.RunUntil([&] { return !Form().LevelIntro; }, 15000));
+  EXPECT_TRUE(Harness.Played("two"));
+  EXPECT_TRUE(Harness.Played("Fight"));
+  Harness.Frames(2);
+  EXPECT_EQ(Harness.Count<Bukva>(), 0);
+  EXPECT_EQ(Harness.Count<TBegin>(), 0);
+  Harness.RunFor(12000);
+  EXPECT_EQ(Harness.Count<Bukva>(), 0);
+  EXPECT_EQ(Harness.Count<TFight>(), 0);
 }
 
 TEST_F(GameScreenTest, ALostLifeFlashesExactlyOneFrame) {
