@@ -57,6 +57,10 @@ Window FindByTitle(Display* display, Window window, const std::string& title) {
   return found;
 }
 
+// Windows come and go while we walk the tree (the game restarts, openbox reparents): a request on a
+// vanished window is no reason to end the test run, which Xlib's default handler would do.
+int IgnoreXError(Display*, XErrorEvent*) { return 0; }
+
 int Shift(unsigned long mask) {
   int s = 0;
   while (mask && !(mask & 1)) mask >>= 1, ++s;
@@ -122,6 +126,7 @@ TXSession::TXSession(int width, int height) {
   close(pipeFds[0]);
   if (number.empty()) throw std::runtime_error("Xvfb did not start");
   FDisplayName = ":" + number;
+  XSetErrorHandler(IgnoreXError);
   FDisplay = XOpenDisplay(FDisplayName.c_str());
   if (!FDisplay) throw std::runtime_error("cannot open display " + FDisplayName);
 
@@ -129,6 +134,7 @@ TXSession::TXSession(int width, int height) {
   if (FWindowManager == 0) {
     prctl(PR_SET_PDEATHSIG, SIGKILL);  // never outlive the test
     setenv("DISPLAY", FDisplayName.c_str(), 1);
+    if (FILE* quiet = freopen("/dev/null", "w", stderr)) (void)quiet;
     execlp("openbox", "openbox", "--sm-disable", static_cast<char*>(nullptr));
     _exit(127);
   }
