@@ -72,7 +72,7 @@ TSignal Gunshot(const TParams& p, TNoise& noise) {
     const double crackPart = crackFilter.Band * Decay(t, 0.11) * 2.4;
     const double clickPart = t < 0.002 ? w * click * (1.0 - t / 0.002) * 0.6 : 0.0;
     const double tailPart = tailFilter.Process(w, 300 + 1700 * std::exp(-t / 0.06), Rate) * Decay(t, tail) * 3.0;
-    s[i] = static_cast<float>(std::tanh(1.4 * (thump + crackPart + clickPart + tailPart)));
+    s[i] = static_cast<float>(std::tanh(0.7 * (thump + crackPart + clickPart + tailPart)));
   }
   return s;
 }
