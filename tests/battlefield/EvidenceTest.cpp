@@ -43,7 +43,7 @@ TEST(Evidence, ScriptedPlayerForFiveMinutes) {
   std::map<int, int> kills;
   std::map<std::string, int> bonuses;
   std::map<int, bool> sceneShot;
-  bool strikeShot = false;
+  bool strikeShot = false, rocketShot = false;
   int shots = 0, games = 1, totalScore = 0;
   std::ofstream log(dir / "scripted_player.log");
   for (uint32_t ms = 0; ms < 5 * 60 * 1000; ms += 30) {
@@ -60,8 +60,15 @@ TEST(Evidence, ScriptedPlayerForFiveMinutes) {
       WritePng(harness.Surface(), (dir / ("scene" + std::to_string(form.SceneNumber) + ".png")).string());
       sceneShot[form.SceneNumber] = true;
     }
-    if (!strikeShot && form.FindFirst<Roket_>() != nullptr && form.FindFirst<Roket_>()->Y > 150) {
-      WritePng(harness.Surface(), (dir / "air_strike.png").string());
+    // The strike in two pictures: the rocket gliding down, then the blasts where vehicles were.
+    const Roket_* rocket = form.FindFirst<Roket_>();
+    if (!rocketShot && rocket != nullptr && rocket->Y > 120 && form.VehicleCount > 0) {
+      WritePng(harness.Surface(), (dir / "air_strike_rocket.png").string());
+      rocketShot = true;
+    }
+    if (rocketShot && !strikeShot && rocket == nullptr && form.FindFirst<TGotov>() != nullptr &&
+        form.FindFirst<TGotov>()->AnimPos >= 4) {
+      WritePng(harness.Surface(), (dir / "air_strike_blast.png").string());
       strikeShot = true;
     }
     if (ms % 150 != 0 || form.LevelIntro) continue;
