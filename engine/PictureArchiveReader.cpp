@@ -114,7 +114,8 @@ void ReadPictureArchive(const std::vector<uint8_t>& data, TPictureCollection& co
     const std::string property = reader.ReadStr();
     if (SameText(property, "List.ColorTable")) {
       const std::vector<uint8_t> table = reader.ReadBinary();
-      std::memcpy(collection.ColorTable.data(), table.data(), std::min(table.size(), sizeof(collection.ColorTable)));
+      if (!table.empty())
+        std::memcpy(collection.ColorTable.data(), table.data(), std::min(table.size(), sizeof(collection.ColorTable)));
     } else if (SameText(property, "List")) {
       ReadList(reader, collection);
     } else {
