@@ -3,6 +3,7 @@
 #include <httplib.h>
 
 #include <algorithm>
+#include <chrono>
 #include <ctime>
 #include <filesystem>
 #include <system_error>
@@ -79,10 +80,34 @@ int TScoreServer::Bind() {
   return port;
 }
 
-bool TScoreServer::Listen() { return FHttp->listen_after_bind(); }
+bool TScoreServer::Listen() {
+  {
+    std::lock_guard lock(FRunLock);
+    if (FStopRequested) return true;
+    FListening = true;
+  }
+  const bool served = FHttp->listen_after_bind();
+  {
+    std::lock_guard lock(FRunLock);
+    FListening = false;
+  }
+  FRunChanged.notify_all();
+  return served;
+}
 
+// The library's stop() does nothing until its accept loop runs, so a stop that comes just after
+// Listen() began waits for the loop to be up and stops it then, exactly once.
 void TScoreServer::Stop() {
-  if (FHttp) FHttp->stop();
+  std::unique_lock lock(FRunLock);
+  FStopRequested = true;
+  bool stopped = false;
+  while (FListening) {
+    if (!stopped && FHttp->is_running()) {
+      FHttp->stop();
+      stopped = true;
+    }
+    FRunChanged.wait_for(lock, std::chrono::milliseconds(5));
+  }
 }
 
 void TScoreServer::Route() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <ostream>
@@ -28,6 +29,7 @@ class TScoreServer {
   int Bind();
   // Serves until Stop(); returns false when serving failed. Bind first.
   bool Listen();
+  // Ends Listen() and returns when it has ended, from any thread, before or while it serves.
   void Stop();
 
   TScoreStore& Store() { return *FStore; }
@@ -43,6 +45,10 @@ class TScoreServer {
   std::unique_ptr<TScoreStore> FStore;
   std::unique_ptr<TScoreKeeper> FKeeper;
   std::unique_ptr<httplib::Server> FHttp;
+  std::mutex FRunLock;
+  std::condition_variable FRunChanged;
+  bool FStopRequested = false;
+  bool FListening = false;
 };
 
 // Where the site's pictures are looked for when no --static folder is given.

@@ -4,6 +4,8 @@
 #include <httplib.h>
 
 #include <algorithm>
+#include <atomic>
+#include <set>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -80,6 +82,75 @@ TEST_F(ScoreServerTest, TheGamesRoundTripOverHttp) {
   EXPECT_EQ(table->get_header_value("Content-Type"), "text/html; charset=utf-8");
   EXPECT_NE(table->body.find("<td class=\"score\">4242</td>"), std::string::npos);
   EXPECT_EQ(Server->Store().Count(), 1);
+}
+
+TEST_F(ScoreServerTest, ConcurrentClientsEachStoreEveryScoreOnce) {
+  StopServer();
+  Server.reset();
+  TServerOptions options;
+  options.Port = 0;
+  options.DataDir = (Folder / "busy").string();
+  options.RateLimit = 0;
+  options.Threads = 4;
+  Server = std::make_unique<TScoreServer>(options, &Log, Clock);
+  Port = Server->Bind();
+  Serving = std::thread([this] { Server->Listen(); });
+
+  constexpr int Clients = 4;
+  constexpr int Each = 40;
+  std::atomic<int> accepted{0};
+  std::vector<std::thread> clients;
+  for (int c = 0; c < Clients; ++c) {
+    clients.emplace_back([&, c] {
+      httplib::Client client("127.0.0.1", Port);
+      for (int i = 0; i < Each; ++i) {
+        auto version = client.Get("/cgi/version.pl?version&prg=Zarvok");
+        if (!version) continue;
+        const std::string& body = version->body;
+        size_t from = 0;
+        for (int f = 0; f < 4; ++f) from = body.find('|', from) + 1;
+        std::string record = "type=0|name=" + std::string(1, static_cast<char>('A' + c)) + "|score=" +
+                             std::to_string(c * 1000 + i) + "|key=Z|p=" +
+                             body.substr(from, body.find('|', from) - from) + "|add=|z=";
+        while (record.size() % 5 != 0) record += '0';
+        auto reply = client.Get(("/cgi/version.pl?hs&prg=Zarvok&inf=" + EncodeText(record)).c_str());
+        if (reply && reply->body == "OK") ++accepted;
+      }
+    });
+  }
+  for (std::thread& client : clients) client.join();
+  EXPECT_EQ(accepted, Clients * Each);
+  const std::vector<TScoreRow> rows = Server->Store().Top(1000);
+  ASSERT_EQ(rows.size(), static_cast<size_t>(Clients * Each));
+  std::set<int32_t> scores;
+  for (const TScoreRow& row : rows) scores.insert(row.Score);
+  EXPECT_EQ(scores.size(), rows.size()) << "every score stored exactly once";
+}
+
+// A stop that arrives as serving begins (a signal at start-up, a test's quick tear-down) must
+// still end Listen().
+TEST(ScoreServerStop, EndsListenHoweverEarlyItComes) {
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / ("zarvok-server-stop-" + std::to_string(::getpid()));
+  TServerOptions options;
+  options.Port = 0;
+  options.DataDir = folder.string();
+  options.Threads = 1;
+  const TServerClock clock;
+  for (int round = 0; round < 30; ++round) {
+    TScoreServer server(options, nullptr, clock);
+    server.Bind();
+    std::thread serving([&server] { server.Listen(); });
+    if (round % 3 == 1) std::this_thread::yield();
+    if (round % 3 == 2) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    server.Stop();
+    serving.join();
+  }
+  TScoreServer neverServed(options, nullptr, clock);
+  neverServed.Bind();
+  neverServed.Stop();
+  EXPECT_TRUE(neverServed.Listen()) << "a stopped server does not start serving";
+  std::filesystem::remove_all(folder);
 }
 
 TEST_F(ScoreServerTest, ServesTheSiteItsStyleAndAnErrorPage) {
