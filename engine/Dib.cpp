@@ -10,10 +10,10 @@ constexpr int64_t MaxPixels = int64_t{1} << 26;
 
 [[noreturn]] void Invalid() { throw EInvalidGraphic("DIB is invalid"); }
 
+// Little-endian reads in which running out of bytes means a broken bitmap.
 class TByteReader {
  public:
   explicit TByteReader(std::span<const uint8_t> data) : FData(data) {}
-  size_t Position() const { return FPosition; }
   void Seek(size_t position) {
     if (position > FData.size()) Invalid();
     FPosition = position;
