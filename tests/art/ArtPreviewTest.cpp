@@ -81,10 +81,18 @@ TEST_F(ArtPreview, Battlefields) {
     game.Frames(25);
     Snap(game, "battlefield" + std::to_string(n));
   }
+  // the pause word and the exit question over the last battlefield
+  form.GamePauseClick();
+  Snap(game, "pause");
+  form.GamePauseClick();
+  form.GameMainExitClick();
+  game.MoveMouse(300, 350);
+  Snap(game, "exit_question");
+  form.GameMainExitClick();
   // a level intro with its banner
   form.LevelIntro = true;
   form.BuildScene(2);
-  game.Frames(20);
+  game.RunFor(1200);
   Snap(game, "intro");
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <memory>
 #include <set>
 #include <string>
@@ -115,6 +116,10 @@ TEST_F(ArtArchive, HoldsEveryPictureTheGameLooksUp) {
   const std::vector<std::string> names = GameNames();
   EXPECT_GT(names.size(), 200u);
   for (const std::string& name : names) EXPECT_TRUE(Has(name)) << name;
+}
+
+TEST_F(ArtArchive, StaysWithinItsSizeBudget) {
+  EXPECT_LE(std::filesystem::file_size(TGameHarness::BuiltGameDir() / "Data" / "Graphic.dxg"), 25'000'000u);
 }
 
 TEST_F(ArtArchive, FullScreenPicturesCoverTheSurface) {

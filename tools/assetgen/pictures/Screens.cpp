@@ -191,6 +191,64 @@ void PalmSilhouette(cairo_t* cr, double x, double y, double s) {
   }
 }
 
+// A gunship against the sky, flying left.
+void HelicopterSilhouette(cairo_t* cr, double x, double y, double s) {
+  SetColor(cr, Rgb(0x1e120c));
+  cairo_save(cr);
+  cairo_translate(cr, x, y);
+  cairo_scale(cr, s, s);
+  cairo_save(cr);
+  cairo_scale(cr, 30, 13);
+  cairo_arc(cr, 0, 0, 1, 0, 2 * M_PI);
+  cairo_restore(cr);
+  cairo_fill(cr);
+  cairo_set_line_width(cr, 7);
+  cairo_move_to(cr, 20, -2);
+  cairo_line_to(cr, 80, -8);
+  cairo_stroke(cr);
+  Polygon(cr, {74, -8, 84, -26, 90, -26, 86, -6});
+  cairo_fill(cr);
+  cairo_set_line_width(cr, 3);
+  cairo_move_to(cr, -62, -20);
+  cairo_line_to(cr, 62, -20);
+  cairo_move_to(cr, 0, -20);
+  cairo_line_to(cr, 0, -12);
+  cairo_move_to(cr, -22, 20);
+  cairo_line_to(cr, 22, 20);
+  cairo_move_to(cr, -12, 12);
+  cairo_line_to(cr, -14, 20);
+  cairo_move_to(cr, 12, 12);
+  cairo_line_to(cr, 14, 20);
+  cairo_stroke(cr);
+  cairo_restore(cr);
+}
+
+// A fighter on a dune, rifle raised, for the title screens.
+void FighterSilhouette(cairo_t* cr, double x, double y, double s) {
+  SetColor(cr, Rgb(0x1e120c));
+  cairo_save(cr);
+  cairo_translate(cr, x, y);
+  cairo_scale(cr, s, s);
+  cairo_arc(cr, 0, -92, 9, 0, 2 * M_PI);
+  cairo_fill(cr);
+  Polygon(cr, {-12, -80, 12, -80, 10, -40, -10, -40});
+  cairo_fill(cr);
+  cairo_set_line_width(cr, 8);
+  cairo_move_to(cr, -6, -42);
+  cairo_line_to(cr, -12, 0);
+  cairo_move_to(cr, 6, -42);
+  cairo_line_to(cr, 14, 0);
+  cairo_move_to(cr, -10, -76);
+  cairo_line_to(cr, -4, -58);
+  cairo_line_to(cr, 16, -66);
+  cairo_stroke(cr);
+  cairo_set_line_width(cr, 5);
+  cairo_move_to(cr, -6, -58);
+  cairo_line_to(cr, 40, -80);
+  cairo_stroke(cr);
+  cairo_restore(cr);
+}
+
 void Vignette(cairo_t* cr, double strength) {
   cairo_pattern_t* v = cairo_pattern_create_radial(400, 300, 200, 400, 300, 520);
   cairo_pattern_add_color_stop_rgba(v, 0, 0, 0, 0, 0);
@@ -369,6 +427,10 @@ void AddScreens(TPictureList& out, const TArtParams& params) {
     Backdrop(cr, dusk, glow, dune, 1);
     PalmSilhouette(cr, 60, 470, 1.3);
     PalmSilhouette(cr, 690, 460, 1.0);
+    HelicopterSilhouette(cr, 640, 120, 0.8);
+    HelicopterSilhouette(cr, 120, 90, 0.45);
+    FighterSilhouette(cr, 210, 462, 0.9);
+    FighterSilhouette(cr, 560, 470, 0.75);
     Vignette(cr, 0.6);
     DrawSvg(cr, params, "svg/emblem.svg", 280, 10, 240, 160);
     DrawTextCentred(cr, "ZARVOK", TitleStyle(170), 400, 250);
@@ -385,7 +447,11 @@ void AddScreens(TPictureList& out, const TArtParams& params) {
     Backdrop(cr, dusk, glow, dune, 2);
     PalmSilhouette(cr, 20, 520, 1.2);
     PalmSilhouette(cr, 700, 540, 1.1);
+    HelicopterSilhouette(cr, 680, 150, 0.7);
+    FighterSilhouette(cr, 110, 470, 0.8);
+    FighterSilhouette(cr, 640, 500, 0.7);
     Vignette(cr, 0.7);
+    DrawSvg(cr, params, "svg/emblem.svg", 600, 10, 180, 120);
     for (const char* name : {"Start Game", "Help", "Options", "High Score", "Visit Web Site", "Exit"}) PlateAt(cr, PlateOf(name), false);
     out.push_back(c.FinishOpaque("menu"));
   }
