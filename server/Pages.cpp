@@ -99,15 +99,20 @@ send it here to the online table.</li>
   } else {
     page += "<div class=\"gallery\">\n";
     for (const std::string& name : screenshots) {
-      // "main-menu.png" reads as "Main menu".
+      // "02-main-menu.png" reads as "Main menu": the number only orders the pictures.
       std::string caption = name.substr(0, name.rfind('.'));
+      const size_t words = caption.find_first_not_of("0123456789");
+      if (words != std::string::npos && words > 0 && (caption[words] == '-' || caption[words] == '_')) {
+        caption.erase(0, words + 1);
+      }
       for (char& c : caption) {
         if (c == '-' || c == '_') c = ' ';
       }
       if (!caption.empty() && caption[0] >= 'a' && caption[0] <= 'z') caption[0] = static_cast<char>(caption[0] - 32);
-      page += "<figure class=\"shot\">\n<img src=\"/static/screenshots/" + HtmlEscape(name) +
-              "\" width=\"800\" height=\"600\" loading=\"lazy\" alt=\"Zarvok screenshot: " + HtmlEscape(caption) +
-              "\">\n<figcaption>" + HtmlEscape(caption) + "</figcaption>\n</figure>\n";
+      const std::string address = "/static/screenshots/" + HtmlEscape(name);
+      page += "<figure class=\"shot\">\n<a href=\"" + address + "\"><img src=\"" + address +
+              "\" width=\"800\" height=\"600\" alt=\"Zarvok screenshot: " + HtmlEscape(caption) +
+              "\"></a>\n<figcaption>" + HtmlEscape(caption) + "</figcaption>\n</figure>\n";
     }
     page += "</div>\n";
   }
@@ -133,8 +138,9 @@ cd build/game &amp;&amp; ./zarvok</code></pre>
 <dt>A to Z, Enter</dt><dd>type your name for the high-score table and confirm it</dd>
 </dl>
 <h3>Sending a score</h3>
-<p>When your score enters the top ten, tick &ldquo;send result&rdquo; before you confirm your name: the game sends
-it to this server, and it appears in the <a href=")" + HtmlEscape(TablePath) + R"(">online top 100</a>.</p>
+<p>When your score enters the top ten, the game asks for your name. Leave &ldquo;Send to the online table&rdquo;
+ticked and press Enter: the game sends the score to this server, and it appears in the
+<a href=")" + HtmlEscape(TablePath) + R"(">online top 100</a>.</p>
 </section>
 </main>
 )";

@@ -177,17 +177,18 @@ TEST_F(ScoreServerTest, ServesTheSiteItsStyleAndAnErrorPage) {
 }
 
 TEST_F(ScoreServerTest, ShowsScreenshotsFoundInTheStaticFolder) {
-  for (const char* name : {"b-main-menu.png", "a-battle.png", "notes.txt"}) {
+  for (const char* name : {"02-main-menu.png", "01-battle.png", "notes.txt"}) {
     std::ofstream(Folder / "static" / "screenshots" / name) << "x";
   }
   auto site = Client->Get("/");
   ASSERT_TRUE(site);
   const std::string& page = site->body;
   EXPECT_EQ(page.find("placeholder.svg"), std::string::npos);
-  EXPECT_NE(page.find("/static/screenshots/a-battle.png"), std::string::npos);
-  EXPECT_LT(page.find("a-battle.png"), page.find("b-main-menu.png"));
+  EXPECT_NE(page.find("/static/screenshots/01-battle.png"), std::string::npos);
+  EXPECT_LT(page.find("01-battle.png"), page.find("02-main-menu.png"));
+  EXPECT_NE(page.find("<figcaption>Main menu</figcaption>"), std::string::npos);
   EXPECT_EQ(page.find("notes.txt"), std::string::npos);
-  auto picture = Client->Get("/static/screenshots/a-battle.png");
+  auto picture = Client->Get("/static/screenshots/01-battle.png");
   ASSERT_TRUE(picture);
   EXPECT_EQ(picture->status, 200);
 }
