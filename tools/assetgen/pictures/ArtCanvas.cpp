@@ -162,6 +162,40 @@ void Shape(cairo_t* cr, const std::function<void(cairo_t*)>& path, const TColor&
   cairo_restore(cr);
 }
 
+void MuzzleFlash(cairo_t* cr, double x, double y, double size, double turn) {
+  cairo_save(cr);
+  cairo_translate(cr, x, y);
+  cairo_rotate(cr, turn);
+  cairo_pattern_t* glow = cairo_pattern_create_radial(0, 0, 0, 0, 0, size * 1.3);
+  cairo_pattern_add_color_stop_rgba(glow, 0, 1, 0.97, 0.7, 1);
+  cairo_pattern_add_color_stop_rgba(glow, 0.5, 1, 0.7, 0.2, 0.7);
+  cairo_pattern_add_color_stop_rgba(glow, 1, 1, 0.5, 0.1, 0);
+  cairo_set_source(cr, glow);
+  cairo_arc(cr, 0, 0, size * 1.3, 0, 2 * M_PI);
+  cairo_fill(cr);
+  cairo_pattern_destroy(glow);
+  for (int layer = 0; layer < 2; ++layer) {
+    const double outer = size * (layer == 0 ? 1.0 : 0.58), inner = outer * 0.4;
+    cairo_new_path(cr);
+    for (int i = 0; i < 16; ++i) {
+      const double a = i * M_PI / 8;
+      const double rr = (i % 2 == 0) ? outer * (i % 4 == 0 ? 1.0 : 0.7) : inner;
+      if (i == 0) cairo_move_to(cr, std::cos(a) * rr, std::sin(a) * rr);
+      else cairo_line_to(cr, std::cos(a) * rr, std::sin(a) * rr);
+    }
+    cairo_close_path(cr);
+    SetColor(cr, layer == 0 ? Rgb(0xffa020) : Rgb(0xfff6c0));
+    cairo_fill_preserve(cr);
+    if (layer == 0) {
+      SetColor(cr, Rgb(0x9a3a08));
+      cairo_set_line_width(cr, 1.4);
+      cairo_stroke(cr);
+    }
+    cairo_new_path(cr);
+  }
+  cairo_restore(cr);
+}
+
 void RoundedRect(cairo_t* cr, double x, double y, double w, double h, double r) {
   r = std::min({r, w / 2, h / 2});
   cairo_new_sub_path(cr);

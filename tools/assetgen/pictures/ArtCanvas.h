@@ -72,5 +72,7 @@ TArtPicture MirrorPatterns(const TArtPicture& source, const std::string& name);
 void Shape(cairo_t* cr, const std::function<void(cairo_t*)>& path, const TColor& fill,
            const TColor& outline, double lineWidth, double shadeOffset = 0.0,
            double shadeAmount = 0.28);
+// The muzzle flash shared by every gun: a glow, an orange star and a hot core, centred on (x, y).
+void MuzzleFlash(cairo_t* cr, double x, double y, double size, double turn = 0.0);
 void RoundedRect(cairo_t* cr, double x, double y, double w, double h, double r);
 void Polygon(cairo_t* cr, std::initializer_list<double> xy);

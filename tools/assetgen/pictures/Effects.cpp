@@ -46,39 +46,6 @@ void Reticle(cairo_t* cr, double cx, double cy, double r, double turn, const TCo
   cairo_restore(cr);
 }
 
-void Flash(cairo_t* cr, double x, double y, double size, double turn) {
-  cairo_save(cr);
-  cairo_translate(cr, x, y);
-  cairo_rotate(cr, turn);
-  cairo_pattern_t* glow = cairo_pattern_create_radial(0, 0, 0, 0, 0, size);
-  cairo_pattern_add_color_stop_rgba(glow, 0, 1, 0.97, 0.7, 1);
-  cairo_pattern_add_color_stop_rgba(glow, 0.5, 1, 0.7, 0.2, 0.7);
-  cairo_pattern_add_color_stop_rgba(glow, 1, 1, 0.5, 0.1, 0);
-  cairo_set_source(cr, glow);
-  cairo_arc(cr, 0, 0, size, 0, 2 * M_PI);
-  cairo_fill(cr);
-  cairo_pattern_destroy(glow);
-  for (int layer = 0; layer < 2; ++layer) {
-    const double outer = size * (layer == 0 ? 0.95 : 0.55), inner = outer * 0.38;
-    cairo_new_path(cr);
-    for (int i = 0; i < 16; ++i) {
-      const double a = i * M_PI / 8;
-      const double rr = (i % 2 == 0) ? outer * (i % 4 == 0 ? 1.0 : 0.68) : inner;
-      if (i == 0) cairo_move_to(cr, std::cos(a) * rr, std::sin(a) * rr);
-      else cairo_line_to(cr, std::cos(a) * rr, std::sin(a) * rr);
-    }
-    cairo_close_path(cr);
-    SetColor(cr, layer == 0 ? Rgb(0xffa020) : Rgb(0xfff6c0));
-    cairo_fill_preserve(cr);
-    if (layer == 0) {
-      SetColor(cr, Rgb(0x9a3a08));
-      cairo_set_line_width(cr, 1.5);
-      cairo_stroke(cr);
-    }
-    cairo_new_path(cr);
-  }
-  cairo_restore(cr);
-}
 
 // The rifle from behind: the stock near the player at the bottom centre, tapering in
 // perspective towards the muzzle.
@@ -172,14 +139,14 @@ void AddEffects(TPictureList& out, const TArtParams& params) {
   out.push_back(DrawStrip("ak47", WeaponW, WeaponH, 6, Ink, [](cairo_t* cr, int i) { Weapon(cr, i); }));
   for (int k = 0; k < 6; ++k)
     out.push_back(DrawStrip("Splash_" + std::to_string(k + 1), FlashSize, FlashSize, 1, Ink,
-                            [&](cairo_t* cr, int) { Flash(cr, FlashSize / 2.0, FlashSize / 2.0, FlashSize * 0.48, k * 0.3); }));
+                            [&](cairo_t* cr, int) { MuzzleFlash(cr, FlashSize / 2.0, FlashSize / 2.0, FlashSize * 0.48, k * 0.3); }));
 
   // Spark on metal: five patterns so the effect can end (it advances 1.6 patterns a frame).
   out.push_back(DrawStrip("popal", 36, 36, 5, Ink, [](cairo_t* cr, int i) {
     std::mt19937 rng(40 + i);
     std::uniform_real_distribution<double> u(0, 1);
     const double t = i / 4.0;
-    if (i < 3) Flash(cr, 18, 18, 15 * (1 - t * 0.6), i * 0.4);
+    if (i < 3) MuzzleFlash(cr, 18, 18, 15 * (1 - t * 0.6), i * 0.4);
     cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
     for (int s = 0; s < 7; ++s) {
       const double a = u(rng) * 2 * M_PI, r0 = 4 + 11 * t, r1 = r0 + 5 + 3 * u(rng);

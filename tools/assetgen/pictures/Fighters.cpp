@@ -26,8 +26,7 @@ const TColor Wood = Rgb(0x8a4f26);
 
 TFighter LoadFighter(int kind, const TArtParams& p) {
   const std::string k = "fighter" + std::to_string(kind) + ".";
-  TFighter f{};
-  f.Kind = kind;
+  TFighter f;
   switch (kind) {
     case 1:
       f = {1, 60, 112, 1.0, 0.05, Rgb(0x6f7a3a), Rgb(0x5b6330), Rgb(0x262626), Rgb(0xc9b27a),
@@ -213,39 +212,6 @@ void DrawWalk(cairo_t* cr, const TFighter& f, double phase) {
   }
 }
 
-// Star-shaped muzzle flash centred on (x, y).
-void Flash(cairo_t* cr, double x, double y, double size) {
-  cairo_save(cr);
-  cairo_translate(cr, x, y);
-  cairo_pattern_t* glow = cairo_pattern_create_radial(0, 0, 0, 0, 0, size * 1.3);
-  cairo_pattern_add_color_stop_rgba(glow, 0, 1, 0.95, 0.6, 0.9);
-  cairo_pattern_add_color_stop_rgba(glow, 1, 1, 0.6, 0.1, 0);
-  cairo_set_source(cr, glow);
-  cairo_arc(cr, 0, 0, size * 1.3, 0, 2 * M_PI);
-  cairo_fill(cr);
-  cairo_pattern_destroy(glow);
-  const int spikes = 8;
-  for (int layer = 0; layer < 2; ++layer) {
-    const double outer = layer == 0 ? size : size * 0.6, inner = outer * 0.42;
-    cairo_new_path(cr);
-    for (int i = 0; i < spikes * 2; ++i) {
-      const double a = i * M_PI / spikes + 0.2;
-      const double rr = (i % 2 == 0) ? outer * (i % 4 == 0 ? 1.0 : 0.75) : inner;
-      if (i == 0) cairo_move_to(cr, std::cos(a) * rr, std::sin(a) * rr);
-      else cairo_line_to(cr, std::cos(a) * rr, std::sin(a) * rr);
-    }
-    cairo_close_path(cr);
-    SetColor(cr, layer == 0 ? Rgb(0xffa41c) : Rgb(0xfff3b0));
-    cairo_fill_preserve(cr);
-    if (layer == 0) {
-      SetColor(cr, Rgb(0x9a3a08));
-      cairo_set_line_width(cr, 1.2);
-      cairo_stroke(cr);
-    }
-    cairo_new_path(cr);
-  }
-  cairo_restore(cr);
-}
 
 // Front view, firing at the player. frame 0 fires (flash), 1 recoils, 2 and 3 aim.
 // `squash` (0..1] and `tilt` fold the figure back towards the ground for the death.
@@ -319,7 +285,7 @@ void DrawFront(cairo_t* cr, const TFighter& f, int frame, bool firing, double sq
     Limb(cr, {cx - tw * 0.9, neckY + r * 0.8}, {tube.X - r * 0.8, tube.Y + r * 1.0}, r * 0.8, f.Coat);
     Shape(cr, [&](cairo_t* g) { cairo_arc(g, tube.X, tube.Y, r * 1.05, 0, 2 * M_PI); }, Rgb(0x56603a), Ink, LW, 1.2);
     Shape(cr, [&](cairo_t* g) { cairo_arc(g, tube.X, tube.Y, r * 0.6, 0, 2 * M_PI); }, Rgb(0x8a8f6a), Ink, 1.5);
-    if (firing && frame == 0) Flash(cr, tube.X, tube.Y, r * 2.4);
+    if (firing && frame == 0) MuzzleFlash(cr, tube.X, tube.Y, r * 2.4);
     if (firing && frame == 1) {
       SetColor(cr, Rgb(0xd8d0c0, 0.85));
       cairo_arc(cr, tube.X - r * 0.5, tube.Y - r * 0.8, r * 1.1, 0, 2 * M_PI);
@@ -331,7 +297,7 @@ void DrawFront(cairo_t* cr, const TFighter& f, int frame, bool firing, double sq
     Shape(cr, [&](cairo_t* g) { RoundedRect(g, muzzle.X - r * 0.9 * gun, muzzle.Y - r * 0.5, r * 1.8 * gun, r * 1.5, r * 0.3); }, Metal, Ink, 1.5);
     Shape(cr, [&](cairo_t* g) { cairo_arc(g, muzzle.X, muzzle.Y, r * 0.42 * gun, 0, 2 * M_PI); }, Rgb(0x151515), Ink, 1.2);
     Limb(cr, {cx + tw * 0.95, neckY + r * 0.8}, {muzzle.X + r * 0.5, muzzle.Y + r * 0.9}, r * 0.8, Darker(f.Coat, 0.12));
-    if (firing && frame == 0) Flash(cr, muzzle.X, muzzle.Y, r * (f.Weapon == TWeapon::MachineGun ? 2.3 : 1.9));
+    if (firing && frame == 0) MuzzleFlash(cr, muzzle.X, muzzle.Y, r * (f.Weapon == TWeapon::MachineGun ? 2.3 : 1.9));
     if (firing && frame == 1) {
       SetColor(cr, Rgb(0xe0d8c8, 0.8));
       cairo_arc(cr, muzzle.X + r * 0.3, muzzle.Y - r * 1.0, r * 0.7, 0, 2 * M_PI);

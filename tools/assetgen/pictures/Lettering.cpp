@@ -33,11 +33,7 @@ void CheckFont(PangoContext* context, PangoFontDescription* desc, const std::str
     g_object_unref(font);
   }
   resolved[asked] = used;
-  std::string a = asked, u = used;
-  std::transform(a.begin(), a.end(), a.begin(), ::tolower);
-  std::transform(u.begin(), u.end(), u.begin(), ::tolower);
-  if (a.rfind(u, 0) != 0 && u.rfind(a.substr(0, a.find(' ')), 0) != 0)
-    std::fprintf(stderr, "assetgen: font '%s' is missing, pango uses '%s'\n", asked.c_str(), used.c_str());
+  if (used != asked) std::fprintf(stderr, "assetgen: font '%s' is missing, pango uses '%s'\n", asked.c_str(), used.c_str());
 }
 
 TLayout MakeLayout(cairo_t* cr, const std::string& text, const TLetterStyle& style) {

@@ -40,5 +40,6 @@ void BuildPictureArchive(const std::filesystem::path& assets, const std::filesys
   }
   WritePictureArchiveFile(archive, sources);
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  std::printf("assetgen: %zu pictures, %.1f MB of pixels, %.1f s\n", sources.size(), bytes / 1e6, seconds);
+  std::printf("assetgen: %zu pictures, %.1f MB of pixels, %.1f s; fonts (asked -> used):\n%s", sources.size(),
+              bytes / 1e6, seconds, FontReport().c_str());
 }

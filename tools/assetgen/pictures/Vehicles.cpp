@@ -27,36 +27,6 @@ void Wheel(cairo_t* cr, double x, double y, double r, double spin, const TColor&
   cairo_stroke(cr);
 }
 
-// Flash reused by every gun: a hot core and eight spikes.
-void GunFlash(cairo_t* cr, double x, double y, double size) {
-  cairo_save(cr);
-  cairo_translate(cr, x, y);
-  cairo_pattern_t* glow = cairo_pattern_create_radial(0, 0, 0, 0, 0, size * 1.4);
-  cairo_pattern_add_color_stop_rgba(glow, 0, 1, 0.95, 0.6, 0.95);
-  cairo_pattern_add_color_stop_rgba(glow, 1, 1, 0.55, 0.1, 0);
-  cairo_set_source(cr, glow);
-  cairo_arc(cr, 0, 0, size * 1.4, 0, 2 * M_PI);
-  cairo_fill(cr);
-  cairo_pattern_destroy(glow);
-  for (int layer = 0; layer < 2; ++layer) {
-    const double outer = layer == 0 ? size : size * 0.55, inner = outer * 0.4;
-    cairo_new_path(cr);
-    for (int i = 0; i < 16; ++i) {
-      const double a = i * M_PI / 8 + 0.1;
-      const double rr = (i % 2 == 0) ? outer * (i % 4 == 0 ? 1.0 : 0.7) : inner;
-      if (i == 0) cairo_move_to(cr, std::cos(a) * rr, std::sin(a) * rr);
-      else cairo_line_to(cr, std::cos(a) * rr, std::sin(a) * rr);
-    }
-    cairo_close_path(cr);
-    SetColor(cr, layer == 0 ? Rgb(0xffa41c) : Rgb(0xfff3b0));
-    cairo_fill_preserve(cr);
-    SetColor(cr, Rgb(0x9a3a08));
-    cairo_set_line_width(cr, layer == 0 ? 1.2 : 0);
-    if (layer == 0) cairo_stroke(cr);
-    cairo_new_path(cr);
-  }
-  cairo_restore(cr);
-}
 
 // A gun barrel from (x, y) turned by yaw: its length shortens and its muzzle opens as it faces
 // the player. Returns the muzzle centre.
@@ -148,7 +118,7 @@ struct TTank {
     }, Hull, Ink, 2, 2.5);
     Shape(cr, [&](cairo_t* g) { RoundedRect(g, tx - 12, ty - 12, 12, 6, 2); }, Camo, Ink, 1.5);
     if (!barrelBehind) muzzle = Barrel(cr, tx + 10 * std::cos(yaw), ty + 2, 30, 6, yaw, Rgb(0x6b6a48));
-    if (flash) GunFlash(cr, muzzle.first, muzzle.second + 2, 16);
+    if (flash) MuzzleFlash(cr, muzzle.first, muzzle.second + 2, 16);
   }
 };
 
@@ -182,7 +152,7 @@ struct TArmouredTruck {
     if (behind) muzzle = Barrel(cr, tx + 8 * std::cos(yaw), ty, 30, 3.5, yaw, Metal);
     Shape(cr, [&](cairo_t* g) { RoundedRect(g, tx - 14, ty - 6, 28, 12, 5); }, Trim, Ink, 2, 1.5);
     if (!behind) muzzle = Barrel(cr, tx + 4 * std::cos(yaw), ty + 2, 22, 4, yaw, Metal);
-    if (flash) GunFlash(cr, muzzle.first, muzzle.second + 1, 15);
+    if (flash) MuzzleFlash(cr, muzzle.first, muzzle.second + 1, 15);
   }
 };
 
@@ -211,7 +181,7 @@ struct TPickup {
     if (behind) muzzle = Barrel(cr, px, py, 34, 3.5, yaw, Metal);
     Shape(cr, [&](cairo_t* g) { RoundedRect(g, px - 8, py - 5, 16, 9, 2); }, Rgb(0x4a4a40), Ink, 1.5, 1.2);
     if (!behind) muzzle = Barrel(cr, px, py + 1, 24, 4, yaw, Metal);
-    if (flash) GunFlash(cr, muzzle.first, muzzle.second + 1, 15);
+    if (flash) MuzzleFlash(cr, muzzle.first, muzzle.second + 1, 15);
   }
 };
 
@@ -309,7 +279,7 @@ struct THelicopter {
         cairo_arc(g, 0, 0, 1, 0, 2 * M_PI);
         cairo_restore(g);
       }, Rgb(0x54563a), Ink, 1.4);
-      if (flash) GunFlash(cr, px(12, z), py(12, 6, z) + 2, 9);
+      if (flash) MuzzleFlash(cr, px(12, z), py(12, 6, z) + 2, 12);
     }
     // rotor mast and blades
     SetColor(cr, Ink);
