@@ -65,11 +65,12 @@ void TWave::LoadFromRiff(std::span<const uint8_t> bytes) {
       if (length < 16) throw EWaveError("Format is invalid");
       const uint16_t tag = Read16(bytes, body);
       channels = Read16(bytes, body + 2);
-      rate = static_cast<int32_t>(std::min<uint32_t>(Read32(bytes, body + 4), 1000000));
+      const uint32_t samplesPerSecond = Read32(bytes, body + 4);
+      rate = samplesPerSecond <= INT32_MAX ? static_cast<int32_t>(samplesPerSecond) : 0;
       const uint16_t align = Read16(bytes, body + 12);
       bits = Read16(bytes, body + 14);
       if ((tag != FormatPcm && tag != FormatExtensible) || (channels != 1 && channels != 2) ||
-          (bits != 8 && bits != 16) || rate < 1000 || align != channels * (bits / 8))
+          (bits != 8 && bits != 16) || rate <= 0 || align != channels * (bits / 8))
         throw EWaveError("Format is invalid");
       haveFormat = true;
     } else if (TagIs(bytes, at, "data")) {
