@@ -2,6 +2,7 @@
 #include <cmath>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "ArtSvg.h"
 #include "Lettering.h"
@@ -176,16 +177,30 @@ void Backdrop(cairo_t* cr, const TColor& top, const TColor& horizon, const TColo
 
 void PalmSilhouette(cairo_t* cr, double x, double y, double s) {
   SetColor(cr, Rgb(0x1e120c));
-  cairo_set_line_width(cr, 7 * s);
+  const double topX = x + 30 * s, topY = y - 190 * s;
+  cairo_set_line_width(cr, 8 * s);
   cairo_move_to(cr, x, y);
-  cairo_curve_to(cr, x + 10 * s, y - 80 * s, x + 20 * s, y - 140 * s, x + 30 * s, y - 190 * s);
+  cairo_curve_to(cr, x + 10 * s, y - 80 * s, x + 20 * s, y - 140 * s, topX, topY);
   cairo_stroke(cr);
-  for (int i = 0; i < 7; ++i) {
-    const double a = -M_PI + i * M_PI / 6;
-    const double ex = x + 30 * s + std::cos(a) * 90 * s, ey = y - 190 * s + std::sin(a) * 40 * s + 40 * s;
-    cairo_move_to(cr, x + 30 * s, y - 190 * s);
-    cairo_curve_to(cr, x + 30 * s + std::cos(a) * 40 * s, y - 215 * s, ex, ey - 20 * s, ex, ey);
-    cairo_curve_to(cr, ex - std::cos(a) * 20 * s, ey - 6 * s, x + 30 * s + std::cos(a) * 30 * s, y - 196 * s, x + 30 * s, y - 186 * s);
+  // drooping fronds, each a tapering zig-zag of leaflets along a falling curve
+  for (int i = 0; i < 9; ++i) {
+    const double a = -M_PI * (0.04 + 0.92 * i / 8.0);
+    const double len = (70 + 25 * (i % 2)) * s;
+    const double dx = std::cos(a), dy = std::sin(a);
+    std::vector<std::pair<double, double>> upper, lower;
+    for (int k = 0; k <= 16; ++k) {
+      const double t = k / 16.0;
+      const double px = topX + dx * len * t, py = topY + dy * len * t * 0.6 + len * 0.55 * t * t;
+      const double tx = dx * len, ty = dy * len * 0.6 + len * 1.1 * t;
+      const double n = std::hypot(tx, ty);
+      const double nx = -ty / n, ny = tx / n;
+      const double w = s * (k % 2 ? 10.0 : 4.0) * (1 - t) + 1.0;
+      upper.push_back({px + nx * w, py + ny * w});
+      lower.push_back({px - nx * w * 0.5, py - ny * w * 0.5});
+    }
+    cairo_move_to(cr, upper[0].first, upper[0].second);
+    for (const auto& [ux, uy] : upper) cairo_line_to(cr, ux, uy);
+    for (auto it = lower.rbegin(); it != lower.rend(); ++it) cairo_line_to(cr, it->first, it->second);
     cairo_close_path(cr);
     cairo_fill(cr);
   }
