@@ -15,7 +15,7 @@ struct TFighter {
   int CellW, CellH;
   double Bulk;  // torso width factor
   double Lean;  // forward lean while walking, in radians
-  TColor Coat, Trousers, Mask, Band, Boots, Gear;
+  TColor Coat, Trousers, Mask, Boots, Gear;
   TWeapon Weapon;
   bool Helmet;
 };
@@ -29,20 +29,16 @@ TFighter LoadFighter(int kind, const TArtParams& p) {
   TFighter f;
   switch (kind) {
     case 1:
-      f = {1, 60, 112, 1.0, 0.05, Rgb(0x6f7a3a), Rgb(0x5b6330), Rgb(0x262626), Rgb(0xc9b27a),
-           Rgb(0x3b2a1c), Rgb(0xb8925a), TWeapon::Rifle, false};
+      f = {1, 60, 112, 1.0, 0.05, Rgb(0x6f7a3a), Rgb(0x5b6330), Rgb(0x262626), Rgb(0x3b2a1c), Rgb(0xb8925a), TWeapon::Rifle, false};
       break;
     case 2:
-      f = {2, 66, 114, 1.22, 0.04, Rgb(0xc2a66e), Rgb(0xa88c58), Rgb(0x8c2a1e), Rgb(0xe3c48a),
-           Rgb(0x3b2a1c), Rgb(0x6b4a22), TWeapon::MachineGun, false};
+      f = {2, 66, 114, 1.22, 0.04, Rgb(0xc2a66e), Rgb(0xa88c58), Rgb(0x8c2a1e), Rgb(0x3b2a1c), Rgb(0x6b4a22), TWeapon::MachineGun, false};
       break;
     case 3:
-      f = {3, 60, 110, 0.86, 0.16, Rgb(0x52708c), Rgb(0x3f566c), Rgb(0xe07a28), Rgb(0x2a2a2a),
-           Rgb(0x2a2020), Rgb(0xd8c090), TWeapon::Carbine, false};
+      f = {3, 60, 110, 0.86, 0.16, Rgb(0x52708c), Rgb(0x3f566c), Rgb(0xe07a28), Rgb(0x2a2020), Rgb(0xd8c090), TWeapon::Carbine, false};
       break;
     default:
-      f = {4, 70, 118, 1.38, 0.03, Rgb(0x7a3e2c), Rgb(0x5e3226), Rgb(0x1e1e1e), Rgb(0xc9a070),
-           Rgb(0x2a1c14), Rgb(0x4f5a36), TWeapon::Launcher, true};
+      f = {4, 70, 118, 1.38, 0.03, Rgb(0x7a3e2c), Rgb(0x5e3226), Rgb(0x1e1e1e), Rgb(0x2a1c14), Rgb(0x4f5a36), TWeapon::Launcher, true};
       break;
   }
   f.Coat = p.Color(k + "coat", f.Coat);

@@ -58,11 +58,6 @@ PangoRectangle Ink(PangoLayout* layout) {
   return ink;
 }
 
-cairo_surface_t* ScratchSurface() {
-  static cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 4, 4);
-  return s;
-}
-
 // Draws the layout whose ink box starts at (left, top).
 void Paint(cairo_t* cr, PangoLayout* layout, const TLetterStyle& style, double left, double top) {
   const PangoRectangle ink = Ink(layout);
@@ -106,10 +101,12 @@ void Paint(cairo_t* cr, PangoLayout* layout, const TLetterStyle& style, double l
 }  // namespace
 
 TTextSize MeasureText(const std::string& text, const TLetterStyle& style) {
-  cairo_t* cr = cairo_create(ScratchSurface());
+  cairo_surface_t* scratch = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 4, 4);
+  cairo_t* cr = cairo_create(scratch);
   TLayout layout = MakeLayout(cr, text, style);
   const PangoRectangle ink = Ink(layout.get());
   cairo_destroy(cr);
+  cairo_surface_destroy(scratch);
   return {static_cast<double>(ink.width), static_cast<double>(ink.height)};
 }
 
