@@ -124,6 +124,16 @@ void DrawTextLeft(cairo_t* cr, const std::string& text, const TLetterStyle& styl
   Paint(cr, layout.get(), style, x, cy - ink.height / 2.0);
 }
 
+void DrawTextBaseline(cairo_t* cr, const std::string& text, const TLetterStyle& style, double x,
+                      double baseline) {
+  TLayout layout = MakeLayout(cr, text, style);
+  const PangoRectangle ink = Ink(layout.get());
+  const double layoutBaseline = pango_layout_get_baseline(layout.get()) / static_cast<double>(PANGO_SCALE);
+  // Paint places the ink box's top-left corner; the baseline lies layoutBaseline below the
+  // layout's top, and the ink box starts ink.y below it.
+  Paint(cr, layout.get(), style, x, baseline - layoutBaseline + ink.y);
+}
+
 void DrawTextInBox(cairo_t* cr, const std::string& text, TLetterStyle style, double x, double y,
                    double w, double h, double margin) {
   const double room = style.OutlineWidth + style.ShadowOffset + margin;

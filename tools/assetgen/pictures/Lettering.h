@@ -37,5 +37,10 @@ void DrawTextInBox(cairo_t* cr, const std::string& text, TLetterStyle style, dou
 void DrawTextLeft(cairo_t* cr, const std::string& text, const TLetterStyle& style, double x,
                   double cy);
 
+// Draws running text with its baseline at y, starting at x, so the lines of a paragraph keep an
+// even spacing whatever letters they hold.
+void DrawTextBaseline(cairo_t* cr, const std::string& text, const TLetterStyle& style, double x,
+                      double baseline);
+
 // The families the lettering asks for, as pango actually resolved them ("asked -> used").
 std::string FontReport();

@@ -363,7 +363,7 @@ const TArtPicture& Find(const TPictureList& list, const std::string& name) {
 void Lines(cairo_t* cr, double x, double y, double size, std::initializer_list<const char*> lines) {
   const TLetterStyle s = BodyStyle(size);
   for (const char* line : lines) {
-    DrawTextLeft(cr, line, s, x, y);
+    DrawTextBaseline(cr, line, s, x, y + size * 0.35);
     y += size * 1.45;
   }
 }
