@@ -496,6 +496,10 @@ void AddScreens(TPictureList& out, const TArtParams& params) {
     TArtCanvas c(800, 600);
     cairo_t* cr = c.Cr();
     Backdrop(cr, Rgb(0x1e1a38), Rgb(0xa05a48), Rgb(0x5a3422), 3);
+    PalmSilhouette(cr, 40, 500, 1.1);
+    PalmSilhouette(cr, 700, 520, 0.9);
+    HelicopterSilhouette(cr, 660, 90, 0.6);
+    FighterSilhouette(cr, 110, 480, 0.7);
     Vignette(cr, 0.8);
     Board(cr, 150, 170, 500, 290);
     DrawTextCentred(cr, "QUIT ZARVOK?", TitleStyle(64), 400, 250);
@@ -553,7 +557,7 @@ void AddScreens(TPictureList& out, const TArtParams& params) {
     Board(cr, 78, 20, 630, 514);
     DrawTextCentred(cr, "HIGH SCORES", TitleStyle(46), 393, 72);
     const int rows[] = {150, 185, 220, 253, 285, 315, 345, 375, 405, 433};
-    TLetterStyle rank = TitleStyle(20);
+    TLetterStyle rank = TitleStyle(24);
     rank.Stencil = false;
     for (int i = 0; i < 10; ++i) {
       if (i % 2 == 0) {
