@@ -331,8 +331,36 @@ void House(cairo_t* cr, double w, double h, const TColor& wall, bool dome, int w
     const double wx = w * (0.55 + 0.22 * i), wy = roofY + (h - roofY) * 0.25;
     if (wx + 10 > w - 6) break;
     Shape(cr, [&](cairo_t* g) { RoundedRect(g, wx - 9, wy, 18, 20, 3); }, Rgb(0x2a1c14), Ink, 2);
+    // wooden shutters and a sill
+    for (int side = -1; side <= 1; side += 2)
+      Shape(cr, [&](cairo_t* g) { cairo_rectangle(g, wx + side * 13 - 4, wy - 1, 8, 22); }, Rgb(0x4f7a86), Ink, 1.4);
     Shape(cr, [&](cairo_t* g) { cairo_rectangle(g, wx - 11, wy + 19, 22, 4); }, Lighter(wall, 0.2), Ink, 1.2);
   }
+  // a striped awning over the door and a water jar beside it
+  const double ax = w * 0.3, ay = h - 2 - dh - 4;
+  Shape(cr, [&](cairo_t* g) { Polygon(g, {ax - dw * 0.9, ay, ax + dw * 0.9, ay, ax + dw * 1.05, ay + 14, ax - dw * 1.05, ay + 14}); },
+        Rgb(0xc0502c), Ink, 1.8);
+  cairo_save(cr);
+  Polygon(cr, {ax - dw * 0.9, ay, ax + dw * 0.9, ay, ax + dw * 1.05, ay + 14, ax - dw * 1.05, ay + 14});
+  cairo_clip(cr);
+  SetColor(cr, Rgb(0xf0e0c0));
+  for (double x = ax - dw * 1.1; x < ax + dw * 1.1; x += 10) {
+    cairo_rectangle(cr, x, ay, 5, 14);
+  }
+  cairo_fill(cr);
+  cairo_restore(cr);
+  Polygon(cr, {ax - dw * 0.9, ay, ax + dw * 0.9, ay, ax + dw * 1.05, ay + 14, ax - dw * 1.05, ay + 14});
+  SetColor(cr, Ink);
+  cairo_set_line_width(cr, 1.8);
+  cairo_stroke(cr);
+  const double jx = w * 0.3 + dw * 0.5 + 12;
+  Shape(cr, [&](cairo_t* g) {
+    cairo_move_to(g, jx - 4, h - 24);
+    cairo_curve_to(g, jx - 12, h - 16, jx - 10, h - 3, jx - 5, h - 2);
+    cairo_line_to(g, jx + 5, h - 2);
+    cairo_curve_to(g, jx + 10, h - 3, jx + 12, h - 16, jx + 4, h - 24);
+    cairo_close_path(g);
+  }, Rgb(0xb0643a), Ink, 1.6, 2);
 }
 
 void Barrel(cairo_t* cr, double x, double y, double w, double h, const TColor& paint) {

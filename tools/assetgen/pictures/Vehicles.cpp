@@ -106,6 +106,10 @@ struct TTank {
     cairo_arc(cr, 95, base - 25, 9, 0, 2 * M_PI);
     cairo_fill(cr);
     cairo_restore(cr);
+    // stowage: a tool box, the exhaust and a spare track link
+    Shape(cr, [&](cairo_t* g) { RoundedRect(g, 22, base - 42, 22, 7, 2); }, Rgb(0x6a5a3a), Ink, 1.5);
+    Shape(cr, [&](cairo_t* g) { RoundedRect(g, W - 40, base - 41, 16, 6, 2); }, Rgb(0x4a4a40), Ink, 1.4);
+    Shape(cr, [&](cairo_t* g) { RoundedRect(g, 12, base - 33, 8, 5, 1.5); }, Rgb(0x3a3430), Ink, 1.2);
     // turret, barrel behind when it faces the player
     const double tx = W * 0.52, ty = base - 44;
     const bool barrelBehind = std::sin(yaw) < 0.3;
@@ -117,6 +121,12 @@ struct TTank {
       cairo_close_path(g);
     }, Hull, Ink, 2, 2.5);
     Shape(cr, [&](cairo_t* g) { RoundedRect(g, tx - 12, ty - 12, 12, 6, 2); }, Camo, Ink, 1.5);
+    Shape(cr, [&](cairo_t* g) { cairo_arc(g, tx - 16, ty - 4, 3, 0, 2 * M_PI); }, Rgb(0x4a4a40), Ink, 1.2);
+    SetColor(cr, Ink);
+    cairo_set_line_width(cr, 1.5);
+    cairo_move_to(cr, tx - 20, ty - 6);
+    cairo_line_to(cr, tx - 26, ty - 22);
+    cairo_stroke(cr);
     if (!barrelBehind) muzzle = Barrel(cr, tx + 10 * std::cos(yaw), ty + 2, 30, 6, yaw, Rgb(0x6b6a48));
     if (flash) MuzzleFlash(cr, muzzle.first, muzzle.second + 2, 16);
   }
