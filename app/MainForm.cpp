@@ -127,6 +127,12 @@ void TMainForm::DisplayInitializing() {
 }
 
 void TMainForm::DisplayInitialize() {
+  // A desktop that refused full screen leaves a normal window and the switch off, so the player
+  // is not stuck with a borderless window and a switch that claims otherwise.
+  if (GameFullScreen.Checked && !Display->FullScreen()) {
+    GameFullScreen.Checked = false;
+    FPlatform.Window->SetBorderStyle(TBorderStyle::bsSingle);
+  }
   FPlatform.Window->SetWindowState(TWindowState::wsNormal);
   FrameTimer->SetEnabled(true);
   WaveList->LoadFromFile("Data/Music.dxw");

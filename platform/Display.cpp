@@ -23,8 +23,8 @@ void TDisplay::Initialize() {
   // While the mode changes the frame loop must not draw.
   FChangingMode = true;
   if (OnInitializing) OnInitializing();
-  // A window that cannot go full screen stays a window; the option records what was asked.
-  FWindow.SetFullScreen(FFullScreen);
+  // A window that cannot go full screen stays a window, and the option then says so.
+  if (!FWindow.SetFullScreen(FFullScreen)) FFullScreen = false;
   if (!FSurface) FSurface = std::make_unique<TSurface>(SurfaceWidth, SurfaceHeight);
   FSurface->Fill(0);
   FInitialized = true;
