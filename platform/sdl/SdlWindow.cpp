@@ -119,7 +119,8 @@ void TSdlWindow::SetCaption(const std::string& caption) {
 }
 
 void TSdlWindow::SetBorderStyle(TBorderStyle style) {
-  SDL_SetWindowBordered(FWindow, style == TBorderStyle::bsSingle ? SDL_TRUE : SDL_FALSE);
+  FBordered = style == TBorderStyle::bsSingle;
+  SDL_SetWindowBordered(FWindow, FBordered ? SDL_TRUE : SDL_FALSE);
 }
 
 TWindowState TSdlWindow::WindowState() const {
@@ -177,7 +178,10 @@ bool TSdlWindow::SetFullScreen(bool fullScreen) {
   if (fullScreen && (SDL_GetWindowFlags(FWindow) & SDL_WINDOW_MAXIMIZED)) SDL_RestoreWindow(FWindow);
   if (SDL_SetWindowFullscreen(FWindow, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) return false;
   FFullScreen = fullScreen;
-  if (!fullScreen) SDL_SetWindowSize(FWindow, ClientWidth, ClientHeight);
+  if (!fullScreen) {
+    SDL_SetWindowBordered(FWindow, FBordered ? SDL_TRUE : SDL_FALSE);
+    SDL_SetWindowSize(FWindow, ClientWidth, ClientHeight);
+  }
   return true;
 }
 

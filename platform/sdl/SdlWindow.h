@@ -47,6 +47,9 @@ class TSdlWindow : public TWindow {
   std::string FCaption;
   bool FShown = false;
   bool FFullScreen = false;
+  // The border asked for last; SDL ignores a border change on a full-screen window, so it is put
+  // back when the window leaves full screen.
+  bool FBordered = true;
   bool FHasFrame = false;
   bool FHasFocus = false;
   int FScaleMode = -1;  // the texture's SDL_ScaleMode, -1 before the first frame

@@ -357,6 +357,8 @@ TEST_F(ZarvokE2e, AltEnterSwitchesToFullScreenAndBack) {
   ASSERT_TRUE(FSession->Geometry(FWindow, x, y, w, h));
   EXPECT_EQ(w, 800);
   EXPECT_EQ(h, 600);
+  const int titleBar = FSession->TitleBarHeight(FWindow);
+  EXPECT_GT(titleBar, 0) << "the window has no title bar";
   Key("alt+Return");
   EXPECT_TRUE(WaitUntil(
       [&] { return FSession->Geometry(FWindow, x, y, w, h) && w == ScreenWidth && h == ScreenHeight; }, 5000))
@@ -366,6 +368,9 @@ TEST_F(ZarvokE2e, AltEnterSwitchesToFullScreenAndBack) {
   Key("alt+Return");
   EXPECT_TRUE(WaitUntil([&] { return FSession->Geometry(FWindow, x, y, w, h) && w == 800 && h == 600; }, 5000))
       << "window is " << w << "x" << h;
+  // Back in a window, the title bar with its close and maximise buttons is there again.
+  EXPECT_TRUE(WaitUntil([&] { return FSession->TitleBarHeight(FWindow) == titleBar; }, 3000))
+      << "title bar " << FSession->TitleBarHeight(FWindow) << " instead of " << titleBar;
   EXPECT_EQ(Setting(Config(), 1), "false");
 }
 

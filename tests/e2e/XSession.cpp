@@ -199,6 +199,22 @@ bool TXSession::Geometry(Window window, int& x, int& y, int& width, int& height)
   return true;
 }
 
+int TXSession::TitleBarHeight(Window window) {
+  XSync(FDisplay, False);
+  const Atom extents = XInternAtom(FDisplay, "_NET_FRAME_EXTENTS", False);
+  Atom type = 0;
+  int format = 0;
+  unsigned long items = 0, after = 0;
+  unsigned char* data = nullptr;
+  int top = 0;
+  if (XGetWindowProperty(FDisplay, window, extents, 0, 4, False, XA_CARDINAL, &type, &format, &items, &after,
+                         &data) == Success &&
+      data && items == 4 && format == 32)
+    top = static_cast<int>(reinterpret_cast<long*>(data)[2]);  // left, right, top, bottom
+  if (data) XFree(data);
+  return top;
+}
+
 TShot TXSession::Grab(Window window) {
   int x = 0, y = 0, w = 0, h = 0;
   if (!Geometry(window, x, y, w, h)) return TShot{};

@@ -39,6 +39,8 @@ class TXSession {
   // The window's position and size on the screen.
   bool Geometry(Window window, int& x, int& y, int& width, int& height);
   TShot Grab(Window window);
+  // The height of the title bar the window manager gives the window (0 for a borderless one).
+  int TitleBarHeight(Window window);
   // The window manager's close request (WM_DELETE_WINDOW), as the title bar's close button sends it.
   void RequestClose(Window window);
 
