@@ -20,6 +20,7 @@ class TGameProcess {
   std::string Opened() const;
 
   void Start(const std::string& display);
+  pid_t Pid() const { return FPid; }
   bool Running();
   // Waits up to timeoutMs for the game to end; its exit status, or nothing if it still runs.
   std::optional<int> WaitExit(int timeoutMs);
