@@ -25,6 +25,15 @@ uint32_t TXmpMusicLib::SongLoadFromFile(const std::string& path) {
     xmp_free_context(context);
     return 0;
   }
+  // A module without channels makes frames without samples, and libxmp would then fill the mix
+  // buffer for ever on the audio thread, holding the lock the game's thread waits for.
+  xmp_module_info info{};
+  xmp_get_module_info(context, &info);
+  if (info.mod == nullptr || info.mod->chn <= 0) {
+    xmp_release_module(context);
+    xmp_free_context(context);
+    return 0;
+  }
   auto song = std::make_unique<TSong>();
   song->Context = context;
   const std::lock_guard lock(FMutex);

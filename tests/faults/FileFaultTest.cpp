@@ -98,11 +98,24 @@ TEST(SettingsFileIsAFolder, TheGameRunsReportsTheFailedSavesAndLeavesTheFolder) 
   EXPECT_FALSE(fs::exists("Config.cfg.tmp"));
 }
 
+// Found by fuzzing: a module whose header declares no channels loads, but every frame it plays
+// is empty, so filling a mix buffer with it never ends and the sound thread hangs the game.
+fs::path NoChannelsModule() {
+  return fs::path(ZARVOK_SOURCE_DIR) / "tests" / "fuzz" / "corpus" / "xm_module_fuzz" / "hang-no-channels.xm";
+}
+
+TEST(DamagedModule, AModuleWithoutChannelsIsRefused) {
+  TXmpMusicLib music;
+  EXPECT_EQ(music.SongLoadFromFile(NoChannelsModule().string()), 0u);
+}
+
 // The real music library over a Music folder that is missing, empty or holds damaged modules:
 // there is no music, nothing is shown, and the game plays.
 TEST(MissingMusic, TheGameRunsWithoutMusic) {
   const std::string built = ReadWholeFile(TGameHarness::BuiltGameDir() / "Music" / "1.xm");
   ASSERT_GT(built.size(), 1000u);
+  const std::string noChannels = ReadWholeFile(NoChannelsModule());
+  ASSERT_FALSE(noChannels.empty());
   struct TCase {
     const char* What;
     std::vector<std::pair<std::string, std::string>> Modules;
@@ -112,6 +125,7 @@ TEST(MissingMusic, TheGameRunsWithoutMusic) {
       {"an empty module and no others", {{"1.xm", ""}}},
       {"garbage and a header alone", {{"1.xm", std::string(5000, '\x7f')}, {"2.xm", "Extended Module: "}}},
       {"modules cut short", {{"1.xm", built.substr(0, built.size() / 3)}, {"2.xm", built.substr(0, 400)}}},
+      {"a module without channels", {{"1.xm", noChannels}, {"2.xm", noChannels}}},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.What);
