@@ -271,7 +271,11 @@ TEST_F(ZarvokE2e, AGameShowsTheMuzzleFlashAndEscOffersTheWayBackToTheMenu) {
   };
   bool flashSeen = false;
   for (int shot = 0; shot < 20 && !flashSeen; ++shot) {
-    FSession->Xdotool({"click", "1"});
+    // A press held as briefly as a finger does: xdotool's own click releases at once, and such
+    // zero-length clicks do not reliably reach the game through SDL.
+    FSession->Xdotool({"mousedown", "1"});
+    Pause(40);
+    FSession->Xdotool({"mouseup", "1"});
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
     while (!flashSeen && std::chrono::steady_clock::now() < until)
       flashSeen = fiery(FSession->GrabRegion(FWindow, fx, fy, fw, fh)) > 60;
