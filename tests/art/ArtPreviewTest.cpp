@@ -4,13 +4,13 @@
 #include <filesystem>
 #include <string>
 
-#include "art/PngFile.h"
 #include "battlefield/Terror.h"
 #include "combat/Bonus.h"
 #include "combat/Iscr.h"
 #include "combat/PlayerSprite.h"
 #include "combat/Pricel.h"
 #include "support/GameHarness.h"
+#include "support/SurfacePng.h"
 #include "ui/ButtonRects.h"
 
 // Pictures of the real game's screens with the built art, for the artist to look at:

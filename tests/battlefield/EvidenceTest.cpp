@@ -13,6 +13,7 @@
 #include "combat/Bonus.h"
 #include "combat/Iscr.h"
 #include "support/GameHarness.h"
+#include "support/SurfacePng.h"
 
 namespace {
 
@@ -57,18 +58,18 @@ TEST(Evidence, ScriptedPlayerForFiveMinutes) {
     if (ms % 1000 == 0) log << StateLine(form, ms / 1000) << '\n';
     if (!form.LevelIntro && !sceneShot[form.SceneNumber] && form.LevelCountdown <= form.LevelNumber * 30 - 11 &&
         form.FootCount + form.VehicleCount >= 3) {
-      WritePng(harness.Surface(), (dir / ("scene" + std::to_string(form.SceneNumber) + ".png")).string());
+      WriteSurfacePng(harness.Surface(), dir / ("scene" + std::to_string(form.SceneNumber) + ".png"));
       sceneShot[form.SceneNumber] = true;
     }
     // The strike in two pictures: the rocket gliding down, then the blasts where vehicles were.
     const Roket_* rocket = form.FindFirst<Roket_>();
     if (!rocketShot && rocket != nullptr && rocket->Y > 120 && form.VehicleCount > 0) {
-      WritePng(harness.Surface(), (dir / "air_strike_rocket.png").string());
+      WriteSurfacePng(harness.Surface(), dir / "air_strike_rocket.png");
       rocketShot = true;
     }
     if (rocketShot && !strikeShot && rocket == nullptr && form.FindFirst<TGotov>() != nullptr &&
         form.FindFirst<TGotov>()->AnimPos >= 4) {
-      WritePng(harness.Surface(), (dir / "air_strike_blast.png").string());
+      WriteSurfacePng(harness.Surface(), dir / "air_strike_blast.png");
       strikeShot = true;
     }
     if (ms % 150 != 0 || form.LevelIntro) continue;
@@ -106,7 +107,7 @@ TEST(Evidence, ScriptedPlayerForFiveMinutes) {
     for (int frame = 0; frame < 200 && !strikeShot; ++frame) {
       harness.Frames(1);
       if (form.FindFirst<Roket_>() != nullptr && form.FindFirst<Roket_>()->Y > 150) {
-        WritePng(harness.Surface(), (dir / "air_strike_called_in.png").string());
+        WriteSurfacePng(harness.Surface(), dir / "air_strike_called_in.png");
         strikeShot = true;
       }
     }

@@ -1,4 +1,4 @@
-#include "art/PngFile.h"
+#include "support/SurfacePng.h"
 
 #include <array>
 #include <cstdint>
