@@ -1,21 +1,14 @@
 #include "audio/WaveArchive.h"
 
-#include <algorithm>
 #include <string_view>
 
 #include "audio/WaveList.h"
+#include "engine/NameIndex.h"
 
 namespace {
 
 // The wave's byte block is stored under the path of the property that holds it.
 constexpr std::string_view WaveProperty = "Wave.WAVE";
-
-bool SameText(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-           return lower(x) == lower(y);
-         });
-}
 
 void ReadItem(TObjectReader& reader, TWaveCollectionItem& item) {
   while (!reader.EndOfList()) {
@@ -50,16 +43,7 @@ void ReadWaveArchive(std::span<const uint8_t> bytes, TWaveCollection& collection
   while (!reader.EndOfList()) {
     const std::string property = reader.ReadStr();
     if (!SameText(property, "List")) ThrowUnknownProperty(property);
-    reader.ReadCollectionBegin();
-    while (!reader.EndOfList()) {
-      // An item may carry an index before its list; it is not used.
-      const TValueType next = reader.NextValue();
-      if (next == TValueType::vaInt8 || next == TValueType::vaInt16 || next == TValueType::vaInt32)
-        reader.ReadInteger();
-      reader.ReadListBegin();
-      ReadItem(reader, collection.Add());
-    }
-    reader.ReadListEnd();
+    reader.ReadCollection([&] { ReadItem(reader, collection.Add()); });
   }
   reader.ReadListEnd();
   reader.ReadListEnd();  // no child objects

@@ -1,26 +1,12 @@
 #include "audio/WaveList.h"
 
 #include <algorithm>
-#include <cctype>
-#include <cerrno>
-#include <cstring>
-#include <fstream>
-#include <iterator>
 
 #include "audio/SoundDevice.h"
 #include "audio/WaveArchive.h"
-#include "engine/PictureCollection.h"
+#include "engine/ObjectStream.h"
+#include "engine/NameIndex.h"
 
-namespace {
-
-std::string Lower(const std::string& text) {
-  std::string lower = text;
-  std::transform(lower.begin(), lower.end(), lower.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return lower;
-}
-
-}  // namespace
 
 TWaveCollectionItem::TWaveCollectionItem(TWaveCollection& collection) : FCollection(collection) {}
 
@@ -82,13 +68,7 @@ int32_t TWaveCollectionItem::PlayingCount() const {
 
 TWaveCollection::~TWaveCollection() { Clear(); }
 
-uint8_t TWaveCollection::Bucket(const std::string& name) {
-  const std::string lower = Lower(name);
-  uint32_t h = static_cast<uint32_t>(lower.size()) * 16;
-  if (lower.size() >= 2)
-    h += static_cast<unsigned char>(lower.front()) + static_cast<unsigned char>(lower[lower.size() - 2]);
-  return static_cast<uint8_t>(h % 256);
-}
+uint8_t TWaveCollection::Bucket(const std::string& name) { return NameBucket(name); }
 
 void TWaveCollection::Hash(TWaveCollectionItem& item) { FBuckets[Bucket(item.FName)].push_back(&item); }
 
@@ -112,9 +92,8 @@ void TWaveCollection::Clear() {
 
 int32_t TWaveCollection::IndexOf(const std::string& name) const {
   const auto& chain = FBuckets[Bucket(name)];
-  const std::string lower = Lower(name);
   for (auto it = chain.rbegin(); it != chain.rend(); ++it)
-    if (Lower((*it)->FName) == lower) return (*it)->FIndex;
+    if (SameText((*it)->FName, name)) return (*it)->FIndex;
   return -1;
 }
 
@@ -137,18 +116,8 @@ TWaveList::TWaveList(TSoundDevice& device) : FDevice(device) {}
 TWaveList::~TWaveList() = default;
 
 void TWaveList::LoadFromFile(const std::filesystem::path& path) {
-  const auto cannotOpen = [&path](int error) {
-    return EFOpenError("Cannot open file \"" + path.string() + "\". " + std::strerror(error));
-  };
   FItems.Clear();
-  std::error_code ignored;
-  // A folder opens like a file here but has no bytes to read.
-  if (std::filesystem::is_directory(path, ignored)) throw cannotOpen(EISDIR);
-  std::ifstream file(path, std::ios::binary);
-  if (!file) throw cannotOpen(errno);
-  const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-  if (file.bad()) throw cannotOpen(EIO);
-  LoadFromBytes(bytes);
+  LoadFromBytes(ReadArchiveFile(path));
 }
 
 void TWaveList::LoadFromBytes(std::span<const uint8_t> bytes) {

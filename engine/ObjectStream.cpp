@@ -1,7 +1,9 @@
 #include "engine/ObjectStream.h"
 
 #include <cctype>
+#include <cerrno>
 #include <cstring>
+#include <fstream>
 
 namespace {
 
@@ -168,6 +170,35 @@ void TObjectReader::ReadListEnd() {
 
 void TObjectReader::ReadCollectionBegin() {
   if (ReadValue() != TValueType::vaCollection) ThrowBadValue();
+}
+
+void TObjectReader::ReadCollection(const std::function<void()>& readItem) {
+  ReadCollectionBegin();
+  while (!EndOfList()) {
+    const TValueType next = NextValue();
+    if (next == TValueType::vaInt8 || next == TValueType::vaInt16 || next == TValueType::vaInt32) ReadInteger();
+    ReadListBegin();
+    readItem();
+  }
+  ReadListEnd();
+}
+
+std::vector<uint8_t> ReadArchiveFile(const std::filesystem::path& path) {
+  const auto cannotOpen = [&path](const std::string& reason) {
+    return EFOpenError("Cannot open file \"" + path.string() + "\". " + reason);
+  };
+  std::error_code ignored;
+  // A folder opens like a file here but has no bytes to read.
+  if (std::filesystem::is_directory(path, ignored)) throw cannotOpen(std::strerror(EISDIR));
+  std::ifstream file(path, std::ios::binary);
+  if (!file) throw cannotOpen(std::strerror(errno));
+  file.seekg(0, std::ios::end);
+  const std::streamoff size = file.tellg();
+  file.seekg(0, std::ios::beg);
+  std::vector<uint8_t> data(size > 0 ? static_cast<size_t>(size) : 0);
+  file.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(data.size()));
+  if (!file) throw cannotOpen("Read error");
+  return data;
 }
 
 int32_t TObjectReader::ReadInteger() {

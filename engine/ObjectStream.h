@@ -2,6 +2,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
+#include <functional>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -59,6 +61,15 @@ inline constexpr const char* InvalidPropertyValue = "Invalid property value";
 
 // Reads the resource-wrapped "TPF0" object stream of the picture and wave archives. Every read past
 // the end raises "Stream read error"; a value of the wrong kind raises "Invalid property value".
+// Raised when a file cannot be opened: "Cannot open file "%s". %s".
+class EFOpenError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// The whole of an archive file, or EFOpenError with the system's reason.
+std::vector<uint8_t> ReadArchiveFile(const std::filesystem::path& path);
+
 class TObjectReader {
  public:
   explicit TObjectReader(std::span<const uint8_t> data) : FData(data) {}
@@ -87,6 +98,9 @@ class TObjectReader {
   void ReadListEnd();
   // Tag 14.
   void ReadCollectionBegin();
+  // A whole collection: each item's optional index is skipped, its list opened, and readItem
+  // reads its properties up to and including the list's end.
+  void ReadCollection(const std::function<void()>& readItem);
 
   int32_t ReadInteger();
   bool ReadBoolean();

@@ -7,15 +7,10 @@
 #include "engine/Dib.h"
 #include "engine/ObjectStream.h"
 #include "engine/PictureCollection.h"
+#include "engine/NameIndex.h"
 
 namespace {
 
-bool SameText(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-           return lower(x) == lower(y);
-         });
-}
 
 struct TNamedColor {
   std::string_view Name;
@@ -90,15 +85,7 @@ void ReadItem(TObjectReader& reader, TPictureCollectionItem& item) {
 }
 
 void ReadList(TObjectReader& reader, TPictureCollection& collection) {
-  reader.ReadCollectionBegin();
-  while (!reader.EndOfList()) {
-    const TValueType next = reader.NextValue();
-    if (next == TValueType::vaInt8 || next == TValueType::vaInt16 || next == TValueType::vaInt32)
-      reader.ReadInteger();
-    reader.ReadListBegin();
-    ReadItem(reader, collection.Add());
-  }
-  reader.ReadListEnd();
+  reader.ReadCollection([&] { ReadItem(reader, collection.Add()); });
 }
 
 }  // namespace

@@ -1,22 +1,12 @@
 #include "engine/PictureCollection.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <fstream>
 
 #include "engine/PictureArchiveReader.h"
+#include "engine/NameIndex.h"
 
 namespace {
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameText(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-  return true;
-}
 
 }  // namespace
 
@@ -204,13 +194,7 @@ void TPictureCollection::Renumber() {
   for (size_t i = 0; i < FItems.size(); ++i) FItems[i]->FIndex = static_cast<int32_t>(i);
 }
 
-uint8_t TPictureCollection::NameBucket(const std::string& name) {
-  const size_t length = name.size();
-  uint32_t h = static_cast<uint32_t>(length) * 16;
-  if (length >= 2)
-    h += static_cast<uint8_t>(LowerAscii(name[0])) + static_cast<uint8_t>(LowerAscii(name[length - 2]));
-  return static_cast<uint8_t>(h % 256);
-}
+uint8_t TPictureCollection::NameBucket(const std::string& name) { return ::NameBucket(name); }
 
 void TPictureCollection::Hash(TPictureCollectionItem& item) {
   TPictureCollectionItem*& head = FBuckets[NameBucket(item.FName)];
@@ -238,23 +222,7 @@ TPictureCollectionItem& TPictureCollection::Find(const std::string& name) const 
 }
 
 void TPictureCollection::LoadFromFile(const std::filesystem::path& path) {
-  std::error_code ignored;
-  // A folder opens like a file here but has no bytes to read.
-  if (std::filesystem::is_directory(path, ignored))
-    throw EFOpenError("Cannot open file \"" + path.string() + "\". " + std::strerror(EISDIR));
-  std::ifstream file(path, std::ios::binary);
-  if (!file) {
-    const int error = errno;
-    throw EFOpenError("Cannot open file \"" + path.string() + "\". " + std::strerror(error));
-  }
-  file.seekg(0, std::ios::end);
-  const std::streamoff size = file.tellg();
-  file.seekg(0, std::ios::beg);
-  std::vector<uint8_t> data(size > 0 ? static_cast<size_t>(size) : 0);
-  file.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(data.size()));
-  if (!file) throw EFOpenError("Cannot open file \"" + path.string() + "\". Read error");
-  file.close();
-  LoadFromData(data);
+  LoadFromData(ReadArchiveFile(path));
 }
 
 void TPictureCollection::LoadFromData(const std::vector<uint8_t>& data) {

@@ -8,18 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "engine/ObjectStream.h"
 #include "engine/Picture.h"
 #include "platform/Rect.h"
 #include "platform/Surface.h"
 
 // Raised by the picture library ("Image '%s' not found", "%s cannot be initialized").
 class EPictureCollectionError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
-// Raised when a file cannot be opened: "Cannot open file "%s". %s".
-class EFOpenError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
