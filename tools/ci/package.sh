@@ -94,7 +94,7 @@ status=$?
   pass "an unknown option prints the usage on standard error, status 2" || fail "unknown option: status $status"
 
 # --- Starting the game under Xvfb ---
-for tool in Xvfb import identify setpriv; do
+for tool in Xvfb import identify xprop setpriv; do
   if ! command -v "$tool" >/dev/null; then
     skip "starting the game: $tool is not installed (ZARVOK_WITH_E2E=1 ./tools/install-deps.sh)"
     finish
@@ -131,6 +131,7 @@ start_game() {
     colours=$(identify -format %k "$screens/$name.png" 2>/dev/null || echo 0)
     [ "$colours" -gt 200 ] && break
   done
+  xprop -display "$display" -name ZARVOK WM_CLASS >"$scratch/$name.class" 2>&1
   kill "$game_pid" 2>/dev/null
   wait "$game_pid" 2>/dev/null
   game_pid=
@@ -154,6 +155,11 @@ diff -q "$scratch/root-before-sizes" "$scratch/root-after" >/dev/null &&
   fail "installed: the installed root changed: $(diff "$scratch/root-before-sizes" "$scratch/root-after" | head -5)"
 [ -z "$(ls -A "$scratch/installed/work")" ] && pass "installed: nothing is written in the working folder" ||
   fail "installed: the working folder got $(ls -A "$scratch/installed/work")"
+# The dock matches the window to zarvok.desktop by its class (X11) or app id (Wayland).
+wm_class=$(sed -n 's/^StartupWMClass=//p' "$lint/applications/zarvok.desktop")
+grep -q "\"$wm_class\"" "$scratch/installed.class" &&
+  pass "the window's class is the desktop entry's StartupWMClass ($wm_class)" ||
+  fail "the window's class does not match StartupWMClass=$wm_class: $(cat "$scratch/installed.class")"
 
 portable=$scratch/portable/zarvok
 mkdir -p "$portable"
