@@ -97,3 +97,8 @@ if(TARGET zarvok-score-server)
   install(FILES ${ZARVOK_DESKTOP_OUT}/changelog.Debian.gz
     DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/zarvok-score-server RENAME changelog.gz COMPONENT server)
 endif()
+
+# The installed and the portable game started under Xvfb; skipped until ./package.sh has made the
+# package (tools/ci/package.sh runs it after building the packages).
+add_test(NAME InstalledGame COMMAND ${CMAKE_SOURCE_DIR}/tools/ci/installed-game.sh ${CMAKE_BINARY_DIR})
+set_tests_properties(InstalledGame PROPERTIES LABELS package SKIP_RETURN_CODE 77 RUN_SERIAL TRUE TIMEOUT 300)
