@@ -6,8 +6,8 @@
 #   - portable: the program with Data/ and Music/ in one writable folder, as BUILD/game/ has them.
 # Each start must draw the splash screen and write the first start's Config.cfg in the per-user
 # folder or beside the program, and nothing else; the window's class must be the desktop entry's
-# StartupWMClass. Screenshots go to BUILD/package-screens/. Exits 77 (skipped) without a package
-# or without the X tools.
+# StartupWMClass. Screenshots go to BUILD/package-screens/. Exits 77 (skipped) without a package,
+# with one older than the built program, or without the X tools.
 set -uo pipefail
 build_dir=$(cd "${1:?usage: installed-game.sh BUILD_DIR}" && pwd)
 
@@ -17,6 +17,10 @@ fail() { echo "FAILED: $*"; failed=1; }
 game_deb=$(ls "$build_dir"/packages/zarvok_*.deb 2>/dev/null | head -1)
 if [ -z "$game_deb" ]; then
   echo "SKIPPED: no package in $build_dir/packages (./package.sh makes it)"
+  exit 77
+fi
+if [ "$build_dir/game/zarvok" -nt "$game_deb" ]; then
+  echo "SKIPPED: $(basename "$game_deb") is older than the built program (./package.sh remakes it)"
   exit 77
 fi
 for tool in Xvfb import identify xprop setpriv dpkg-deb; do
