@@ -3,13 +3,13 @@
 #include <pthread.h>
 #include <thread>
 
+#include "server/ScoreMigration.h"
 #include "server/ScoreServer.h"
 #include "server/SqliteScoreStore.h"
 
 namespace {
 
-// Copies a single server's SQLite table into the shared database, dates and order kept. A target
-// that already holds scores is left alone, so running it twice does not double the table.
+// Copies a single server's SQLite table into the shared database.
 int MigrateScores(const TServerOptions& options) {
   if (!IsPostgresAddress(options.Database)) {
     std::cerr << "zarvok-score-server: --migrate-from needs --database postgresql://...\n";
@@ -17,15 +17,8 @@ int MigrateScores(const TServerOptions& options) {
   }
   const TSqliteScoreStore source(options.MigrateFrom, false);
   const std::unique_ptr<TScoreStore> target = OpenScoreStore(options.Database, options.DataDir);
-  const int64_t already = target->Count();
-  if (already != 0) {
-    std::cerr << "zarvok-score-server: " << target->Where() << " already holds " << already
-              << " scores; nothing copied\n";
-    return 1;
-  }
-  const std::vector<TScoreRow> rows = source.AllScores();
-  target->Import(rows);
-  std::cout << "Copied " << rows.size() << " scores from " << options.MigrateFrom << " to " << target->Where()
+  const int64_t copied = CopyScores(source, *target);
+  std::cout << "Copied " << copied << " scores from " << options.MigrateFrom << " to " << target->Where()
             << "; it now holds " << target->Count() << std::endl;
   return 0;
 }

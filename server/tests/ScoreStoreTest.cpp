@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "server/PostgresScoreStore.h"
+#include "server/ScoreMigration.h"
 #include "server/SqliteScoreStore.h"
 #include "server/tests/PostgresTestDatabase.h"
 
@@ -229,6 +230,22 @@ TEST_P(ScoreStoreTest, ForgettingKeepsWhatStillCounts) {
   EXPECT_TRUE(store->AddWithToken("KEPT", Result("ANNA", 1), Now + 150));
   store->Forget(Now + 161);
   EXPECT_TRUE(store->CountAttempt("submit", "a", Now + 161, 1));
+}
+
+TEST_P(ScoreStoreTest, TakesInTheTableOfASingleServerOnce) {
+  TSqliteScoreStore single(":memory:");
+  single.Import({Row("FIRST", 10, 100, "OLD"), Row("SECOND", 10, 50), Row("BEST", 99, 300)});
+  const auto store = Open();
+  EXPECT_EQ(CopyScores(single, *store), 3);
+  const std::vector<TScoreRow> rows = store->Top(10);
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[0].Name, "BEST");
+  EXPECT_EQ(rows[1].Name, "FIRST") << "equal scores keep their order of arrival";
+  EXPECT_EQ(rows[1].Additional, "OLD");
+  EXPECT_EQ(rows[1].Submitted, 100);
+  EXPECT_EQ(rows[2].Name, "SECOND");
+  EXPECT_THROW(CopyScores(single, *store), EScoreStoreError) << "a second run would double the table";
+  EXPECT_EQ(store->Count(), 3);
 }
 
 TEST(SqliteScoreStore, TakesOverTheTableOfTheFirstServer) {
