@@ -192,6 +192,21 @@ TEST_F(ScoreKeeperTest, EveryRefusedSubmissionGetsTheSameAnswer) {
   EXPECT_EQ(answers.begin()->second.rfind("ERROR|", 0), 0u);
 }
 
+TEST_F(ScoreKeeperTest, TheLogKeepsWhyASubmissionWasRefused) {
+  std::vector<std::string> log;
+  TScoreKeeper logged(Store, Clock, 'Z', 0, [&log](const std::string& line) { log.push_back(line); });
+  const std::string token = TokenOf(logged.Version("10.3.3.3").Body);
+  const auto submit = [&logged](const std::string& coded) {
+    return logged.HandleScript("/cgi/version.pl?hs&prg=Zarvok&inf=" + coded, "10.3.3.3");
+  };
+  EXPECT_EQ(submit(CodedRecord("ANNA", "1", token, "", 'Q')).Body, TScoreKeeper::RefusedReply);
+  EXPECT_EQ(submit(CodedRecord("ANNA", "1", "QWERTYQWERTYQWER")).Body, TScoreKeeper::RefusedReply);
+  ASSERT_EQ(log.size(), 2u);
+  EXPECT_NE(log[0].find("10.3.3.3"), std::string::npos) << log[0];
+  EXPECT_NE(log[0].find("wrong key"), std::string::npos) << log[0];
+  EXPECT_NE(log[1].find("token"), std::string::npos) << log[1];
+}
+
 TEST_F(ScoreKeeperTest, LimitsVersionQueriesPerAddress) {
   // A flood of version queries from one address must not be free.
   for (int i = 0; i < 10 * TScoreKeeper::VersionQueriesPerSubmission; ++i) ASSERT_EQ(Get("/cgi/version.pl?version&prg=Zarvok", "10.2.2.2").Status, 200);
