@@ -7,6 +7,7 @@
 # The cluster lives in a folder of its own under /tmp, owned by an unprivileged user when run as
 # root (PostgreSQL refuses to run as root). "start" always succeeds: where PostgreSQL cannot be
 # started the tests read DIR/skip and report themselves skipped with that reason.
+# ZARVOK_TEST_POSTGRES_SETTINGS adds server settings at start ("-c synchronous_commit=off").
 set -uo pipefail
 
 action=${1:?start, stop, down or up}
@@ -33,12 +34,14 @@ load_state() {
 
 start_server() {
   as_owner "$bin/pg_ctl" -D "$data" -l "$data/server.log" -w -t 60 \
-    -o "-p $port -k $data -c listen_addresses=127.0.0.1 -c max_connections=200 -c shared_buffers=64MB" start \
+    -o "-p $port -k $data -c listen_addresses=127.0.0.1 -c max_connections=200 -c shared_buffers=64MB $settings" \
+    start \
     >/dev/null 2>&1
 }
 
 case "$action" in
   start)
+    settings=${ZARVOK_TEST_POSTGRES_SETTINGS:-}
     "$0" stop "$dir" >/dev/null 2>&1
     rm -f "$dir/uri" "$dir/skip" "$dir/state"
     bin=$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -n 1)
@@ -60,7 +63,7 @@ case "$action" in
       (echo > "/dev/tcp/127.0.0.1/$port") 2>/dev/null && continue  # taken
       if start_server; then started=1; break; fi
     done
-    printf 'bin=%q\ndata=%q\nport=%q\n' "$bin" "$data" "$port" > "$dir/state"
+    printf 'bin=%q\ndata=%q\nport=%q\nsettings=%q\n' "$bin" "$data" "$port" "$settings" > "$dir/state"
     if [ "$started" != 1 ]; then
       reason=$(tail -n 3 "$data/server.log" 2>/dev/null | tr '\n' ' ')
       "$0" stop "$dir" >/dev/null 2>&1
