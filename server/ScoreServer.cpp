@@ -83,10 +83,13 @@ TScoreServer::TScoreServer(const TServerOptions& options, std::ostream* log, con
   FStore = std::make_unique<TScoreStore>((std::filesystem::path(FOptions.DataDir) / "scores.sqlite").string());
   FKeeper = std::make_unique<TScoreKeeper>(*FStore, clock, FOptions.Key, FOptions.RateLimit);
   FStatic = std::make_unique<TStaticFolder>(FOptions.StaticDir);
+  TFrontLimits limits;
   FHttp = std::make_unique<THttpEngine>();
   FHttp->set_payload_max_length(64 * 1024);
+  // Only the Keep-Alive header the library writes reads these; the front keeps them.
+  FHttp->set_keep_alive_timeout(std::chrono::duration_cast<std::chrono::seconds>(limits.IdleTimeout).count());
+  FHttp->set_keep_alive_max_count(static_cast<size_t>(limits.MaxRequestsPerConnection));
   Route();
-  TFrontLimits limits;
   limits.Workers = FOptions.Threads;
   limits.MaxPerAddress = FOptions.MaxConnectionsPerAddress;
   limits.TrustedProxy = FOptions.TrustedProxy;
