@@ -243,9 +243,19 @@ void TConnectionFront::Examine(int socket) {
     return;
   }
   if (check.State == THeadCheck::TState::NeedMore) {
-    if (fill == THttpConnection::TFill::Closed) Forget(socket);
+    if (fill == THttpConnection::TFill::Closed) {
+      Forget(socket);
+    } else if (check.Head.Length > 0 && !connection.ContinueSent) {
+      // A client that asks leaves its body until it hears it is wanted (curl waits 1 s otherwise).
+      const std::string* expect = check.Head.Find("Expect");
+      if (expect != nullptr && (*expect == "100-continue" || *expect == "100-Continue")) {
+        connection.SendNow("HTTP/1.1 100 Continue\r\n\r\n");
+        connection.ContinueSent = true;
+      }
+    }
     return;
   }
+  connection.ContinueSent = false;
   const std::string client =
       ClientAddress(connection.Peer(), FLimits.TrustedProxy, check.Head.FindLast("X-Forwarded-For"));
   // Through the trusted proxy, one connection may carry requests of several players in turn; it

@@ -48,6 +48,7 @@ class THttpConnection final : public httplib::Stream {
   std::string CountedAs;             // the address whose connection count includes this one
   TClock::time_point WaitingSince;  // when it last began to wait for a request
   int Requests = 0;                  // answered on this connection
+  bool ContinueSent = false;         // "100 Continue" already sent for the request arriving
 
  private:
   int FSocket;

@@ -120,7 +120,12 @@ THeadCheck CheckRequest(std::string_view bytes, const THeadLimits& limits) {
   if (const std::string* range = head.Find("Range"); range != nullptr && !RangesAcceptable(*range, limits.MaxRanges)) {
     return Refuse(416, std::move(head));
   }
-  if (bytes.size() < head.Length + bodyLength) return {};
+  if (bytes.size() < head.Length + bodyLength) {
+    THeadCheck waiting;
+    waiting.Head = std::move(head);
+    waiting.BodyLength = static_cast<size_t>(bodyLength);
+    return waiting;
+  }
   THeadCheck check;
   check.State = THeadCheck::TState::Complete;
   check.Head = std::move(head);

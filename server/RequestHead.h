@@ -28,8 +28,8 @@ struct THeadCheck {
   enum class TState { NeedMore, Complete, Refused };
   TState State = TState::NeedMore;
   int Status = 0;  // for Refused
-  TRequestHead Head;  // for Complete, and as far as it was read for Refused
-  size_t BodyLength = 0;  // for Complete
+  TRequestHead Head;  // for Complete, for NeedMore once the head is in, as far as it was read for Refused
+  size_t BodyLength = 0;  // for Complete, and for NeedMore once the head is in
 };
 
 struct THeadLimits {

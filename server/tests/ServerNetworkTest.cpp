@@ -196,6 +196,24 @@ TEST_F(ServerNetworkTest, AnswersPipelinedRequests) {
   EXPECT_NE(missing, std::string::npos);
 }
 
+// A body is read by the front before a thread is given the request; a client that waits to be
+// asked for it (as curl does for bodies over 1 KB) is asked at once.
+TEST_F(ServerNetworkTest, WaitsForBodiesAndAsksForThemWhenTold) {
+  Start();
+  TRawClient client("127.0.0.1", Port);
+  ASSERT_TRUE(client.Send("POST /nothing HTTP/1.1\r\nHost: zarvok\r\nContent-Length: 5\r\n"
+                          "Expect: 100-continue\r\nConnection: close\r\n\r\n"));
+  std::string heard;
+  for (int wait = 0; wait < 100 && heard.find("\r\n\r\n") == std::string::npos; ++wait) {
+    heard += client.ReadUntilClosed(100ms);
+  }
+  EXPECT_EQ(heard.rfind("HTTP/1.1 100 Continue\r\n\r\n", 0), 0u) << heard;
+  ASSERT_TRUE(client.Send("ab"));
+  ASSERT_TRUE(client.Send("cde"));
+  const std::string answer = client.ReadUntilClosed(10s);
+  EXPECT_NE(answer.find("HTTP/1.1 404"), std::string::npos) << answer;
+}
+
 TEST_F(ServerNetworkTest, LogsTheClientAddressOfBrokenRequests) {
   Start();
   for (const char* broken : {"NONSENSE\r\n\r\n", "GET /a b HTTP/1.1\r\n\r\n", "GET / HTTP/9\r\n\r\n"}) {
