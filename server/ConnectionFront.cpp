@@ -286,11 +286,12 @@ void TConnectionFront::Examine(int socket) {
 
 void TConnectionFront::Refuse(THttpConnection& connection, int status, std::string_view method,
                               std::string_view target, const std::string* client) {
-  connection.SendNow(RefusalText(status));
+  const std::string refusal = RefusalText(status);
+  connection.SendNow(refusal);
   // Closing with unread bytes would reset the connection and could take the refusal with it.
   ::shutdown(connection.socket(), SHUT_WR);
   connection.Fill(64 * 1024);
-  if (FLog) FLog(client != nullptr ? *client : connection.Client(), method, target, status);
+  if (FLog) FLog(client != nullptr ? *client : connection.Client(), method, target, status, refusal.size());
 }
 
 void TConnectionFront::Forget(int socket) {

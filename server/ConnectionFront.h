@@ -35,8 +35,8 @@ class TConnectionFront {
  public:
   // Answers the one complete request at the start of the connection; false closes the connection.
   using TServe = std::function<bool(THttpConnection&, bool lastOnConnection)>;
-  // A refusal made at the door: client address, method and target as far as known, status.
-  using TRefusalLog = std::function<void(const std::string&, std::string_view, std::string_view, int)>;
+  // A refusal made at the door: client address, method and target as far as known, status, bytes.
+  using TRefusalLog = std::function<void(const std::string&, std::string_view, std::string_view, int, size_t)>;
 
   TConnectionFront(TFrontLimits limits, TServe serve, TRefusalLog log);
   ~TConnectionFront();

@@ -84,21 +84,19 @@ TScoreServer::TScoreServer(const TServerOptions& options, std::ostream* log, con
   FKeeper = std::make_unique<TScoreKeeper>(*FStore, clock, FOptions.Key, FOptions.RateLimit);
   FStatic = std::make_unique<TStaticFolder>(FOptions.StaticDir);
   TFrontLimits limits;
+  limits.Workers = FOptions.Threads;
+  limits.MaxPerAddress = FOptions.MaxConnectionsPerAddress;
+  limits.TrustedProxy = FOptions.TrustedProxy;
   FHttp = std::make_unique<THttpEngine>();
-  FHttp->set_payload_max_length(64 * 1024);
+  FHttp->set_payload_max_length(limits.Head.MaxBody);
   // Only the Keep-Alive header the library writes reads these; the front keeps them.
   FHttp->set_keep_alive_timeout(std::chrono::duration_cast<std::chrono::seconds>(limits.IdleTimeout).count());
   FHttp->set_keep_alive_max_count(static_cast<size_t>(limits.MaxRequestsPerConnection));
   Route();
-  limits.Workers = FOptions.Threads;
-  limits.MaxPerAddress = FOptions.MaxConnectionsPerAddress;
-  limits.TrustedProxy = FOptions.TrustedProxy;
-  limits.Head.MaxBody = 64 * 1024;
   FFront = std::make_unique<TConnectionFront>(
       limits, [this](THttpConnection& connection, bool last) { return FHttp->Answer(connection, last); },
-      [this](const std::string& client, std::string_view method, std::string_view target, int status) {
-        LogLine(client, method, target, status, 0);
-      });
+      [this](const std::string& client, std::string_view method, std::string_view target, int status,
+             size_t bytes) { LogLine(client, method, target, status, bytes); });
 }
 
 TScoreServer::~TScoreServer() {
