@@ -5,11 +5,14 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/epoll.h>
+#include <sys/resource.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <stdexcept>
 
@@ -66,6 +69,12 @@ std::string PeerText(const sockaddr_storage& address, int& port) {
 
 TConnectionFront::TConnectionFront(TFrontLimits limits, TServe serve, TRefusalLog log)
     : FLimits(std::move(limits)), FServe(std::move(serve)), FLog(std::move(log)) {
+  // Refusing at the cap is better than failing to accept: keep room for the database and logs.
+  rlimit files{};
+  if (::getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur != RLIM_INFINITY) {
+    const auto room = static_cast<int64_t>(files.rlim_cur) - 64;
+    FLimits.MaxConnections = static_cast<int>(std::max<int64_t>(16, std::min<int64_t>(FLimits.MaxConnections, room)));
+  }
   FPoll = ::epoll_create1(EPOLL_CLOEXEC);
   FWake = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
   if (FPoll < 0 || FWake < 0) throw std::runtime_error(std::string("cannot watch connections: ") + std::strerror(errno));

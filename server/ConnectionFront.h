@@ -18,7 +18,7 @@
 struct TFrontLimits {
   int Workers = 16;
   int MaxPerAddress = 8;    // open connections one client address may hold
-  int MaxConnections = 900;  // open connections in all, below the usual limit of 1024 open files
+  int MaxConnections = 900;  // open connections in all; lowered to fit the process's open-file limit
   int MaxRequestsPerConnection = 10000;
   std::chrono::milliseconds IdleTimeout{2000};     // for the first byte of a request
   std::chrono::milliseconds RequestTimeout{5000};  // for a whole head and body, from the same start
