@@ -96,7 +96,7 @@ TScoreServer::TScoreServer(const TServerOptions& options, std::ostream* log, con
   FFront = std::make_unique<TConnectionFront>(
       limits, [this](THttpConnection& connection, bool last) { return FHttp->Answer(connection, last); },
       [this](const std::string& client, std::string_view method, std::string_view target, int status,
-             size_t bytes) { LogLine(client, method, target, status, bytes); });
+             size_t bytes) { LogAnswer(client, method, target, status, bytes); });
 }
 
 TScoreServer::~TScoreServer() {
@@ -150,10 +150,10 @@ void TScoreServer::Answer(const TReply& reply, httplib::Response& response) cons
 }
 
 void TScoreServer::LogRequest(const httplib::Request& request, const httplib::Response& response) {
-  LogLine(request.remote_addr, request.method, request.target, response.status, response.body.size());
+  LogAnswer(request.remote_addr, request.method, request.target, response.status, response.body.size());
 }
 
-void TScoreServer::LogLine(const std::string& client, std::string_view method, std::string_view target, int status,
+void TScoreServer::LogAnswer(const std::string& client, std::string_view method, std::string_view target, int status,
                            size_t bytes) {
   if (FLog == nullptr || !FOptions.Log) return;
   const std::time_t now = std::time(nullptr);

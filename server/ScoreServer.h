@@ -43,7 +43,7 @@ class TScoreServer {
   void Route();
   void Answer(const TReply& reply, httplib::Response& response) const;
   void LogRequest(const httplib::Request& request, const httplib::Response& response);
-  void LogLine(const std::string& client, std::string_view method, std::string_view target, int status,
+  void LogAnswer(const std::string& client, std::string_view method, std::string_view target, int status,
                size_t bytes);
 
   TServerOptions FOptions;
