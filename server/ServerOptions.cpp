@@ -1,6 +1,9 @@
 #include "server/ServerOptions.h"
 
 #include <charconv>
+#include <optional>
+
+#include "server/RequestHead.h"
 
 namespace {
 
@@ -55,6 +58,12 @@ TServerOptions ParseServerOptions(const std::vector<std::string>& arguments) {
       options.RateLimit = ParseNumber(option, value, 0, 1'000'000'000);
     } else if (option == "--threads") {
       options.Threads = ParseNumber(option, value, 1, 1024);
+    } else if (option == "--connections-per-address") {
+      options.MaxConnectionsPerAddress = ParseNumber(option, value, 1, 100000);
+    } else if (option == "--trusted-proxy") {
+      const std::optional<std::string> address = NormalAddress(value);
+      if (!address) throw EServerOptionsError("--trusted-proxy needs a numeric address, not \"" + value + "\"");
+      options.TrustedProxy = *address;
     } else {
       throw EServerOptionsError("unknown option: " + option);
     }
@@ -75,5 +84,10 @@ std::string ServerUsage() {
          "  --rate-limit N     submissions per client address and minute (default 10, 0 = no limit);\n"
          "                     version queries: three times as many\n"
          "  --threads N        request threads (default 16)\n"
+         "  --connections-per-address N\n"
+         "                     open connections one client address may hold (default 8)\n"
+         "  --trusted-proxy ADDR\n"
+         "                     a reverse proxy in front of the server: for its requests the client\n"
+         "                     address is the last one in X-Forwarded-For (default: none)\n"
          "  --quiet            no log lines (requests, refusals, database failures)\n";
 }
