@@ -1,0 +1,81 @@
+// Prints the loudness of every wave and tune of a built game folder as the mixer plays them,
+// with each tune's length and repeat fraction: the figures behind the loudness plan. With a
+// second argument, each tune is also written there as N.wav (16-bit stereo) for listening.
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "audio/SoundDevice.h"
+#include "audio/WaveList.h"
+#include "loudness/LoudnessMeter.h"
+#include "loudness/RepeatMeter.h"
+#include "loudness/SongRender.h"
+#include "platform/sdl/XmpMusicLib.h"
+
+namespace {
+
+constexpr int Rate = 48000;
+
+std::vector<float> AsPlayed(const TWave& wave, float gain) {
+  const std::vector<float> mono = wave.ToFloat();
+  std::vector<float> out;
+  const std::size_t channels = static_cast<std::size_t>(std::max<int32_t>(1, wave.Channels));
+  for (std::size_t i = 0; i + channels <= mono.size(); i += channels) {
+    out.push_back(mono[i] * gain);
+    out.push_back(mono[i + channels - 1] * gain);
+  }
+  return out;
+}
+
+void WriteWav(const std::filesystem::path& path, const std::vector<float>& stereo, int rate) {
+  std::ofstream out(path, std::ios::binary);
+  const auto u32 = [&out](uint32_t v) { out.write(reinterpret_cast<const char*>(&v), 4); };
+  const auto u16 = [&out](uint16_t v) { out.write(reinterpret_cast<const char*>(&v), 2); };
+  const auto bytes = static_cast<uint32_t>(stereo.size() * 2);
+  out.write("RIFF", 4);
+  u32(36 + bytes);
+  out.write("WAVEfmt ", 8);
+  u32(16);
+  u16(1);
+  u16(2);
+  u32(static_cast<uint32_t>(rate));
+  u32(static_cast<uint32_t>(rate) * 4);
+  u16(4);
+  u16(16);
+  out.write("data", 4);
+  u32(bytes);
+  for (const float x : stereo) u16(static_cast<uint16_t>(static_cast<int16_t>(std::lrint(std::clamp(x, -1.0F, 1.0F) * 32767.0F))));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::filesystem::path game = argc > 1 ? argv[1] : ".";
+  TSoundDevice device(nullptr);
+  TWaveList list(device);
+  list.LoadFromFile(game / "Data" / "Music.dxw");
+  std::printf("%-14s %10s %10s %8s\n", "wave", "integr.", "max 400ms", "seconds");
+  for (int32_t i = 0; i < list.Items().Count(); ++i) {
+    const TWaveCollectionItem& item = list.Items().Items(i);
+    const std::vector<float> s = AsPlayed(item.Wave, TSoundDevice::EffectGain);
+    const TLoudness l = MeasureLoudness(s, item.Wave.SampleRate, 2);
+    std::printf("%-14s %10.1f %10.1f %8.2f\n", item.Name().c_str(), l.Integrated, l.MaxMomentary,
+                static_cast<double>(item.Wave.FrameCount()) / item.Wave.SampleRate);
+  }
+  TXmpMusicLib music;
+  std::printf("\n%-6s %10s %10s %8s %8s\n", "tune", "integr.", "max 400ms", "seconds", "repeats");
+  for (const char* number : {"1", "2", "3"}) {
+    const std::string path = (game / "Music" / (std::string(number) + ".xm")).string();
+    TSongPass pass = RenderSongPass(music, path, Rate, 600.0);
+    for (float& x : pass.Stereo) x *= TSoundDevice::MusicGain;
+    const TLoudness l = MeasureLoudness(pass.Stereo, Rate, 2);
+    const TRepeatMeter repeats(pass.Stereo, Rate, 240.0 / ModuleBpm(path));
+    if (argc > 2) WriteWav(std::filesystem::path(argv[2]) / (std::string(number) + ".wav"), pass.Stereo, Rate);
+    std::printf("%-6s %10.1f %10.1f %8.1f %7.0f%%\n", number, l.Integrated, l.MaxMomentary, pass.Seconds,
+                100.0 * repeats.RepeatFraction());
+  }
+  return 0;
+}
