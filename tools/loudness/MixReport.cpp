@@ -68,16 +68,38 @@ int main(int argc, char** argv) {
                 static_cast<double>(item.Wave.FrameCount()) / item.Wave.SampleRate);
   }
   TXmpMusicLib music;
+  std::vector<float> battle;
   std::printf("\n%-6s %10s %10s %8s %8s\n", "tune", "integr.", "max 400ms", "seconds", "repeats");
   for (const char* number : {"1", "2", "3"}) {
     const std::string path = (game / "Music" / (std::string(number) + ".xm")).string();
     TSongPass pass = RenderSongPass(music, path, Rate, 600.0);
     for (float& x : pass.Stereo) x *= TSoundDevice::MusicGain;
+    if (std::string(number) == "2") battle = pass.Stereo;
     const TLoudness l = MeasureLoudness(pass.Stereo, Rate, 2);
     const TRepeatMeter repeats(pass.Stereo, Rate, 240.0 / ModuleBpm(path));
     if (argc > 2) WriteWav(std::filesystem::path(argv[2]) / (std::string(number) + ".wav"), pass.Stereo, Rate);
     std::printf("%-6s %10.1f %10.1f %8.1f %7.0f%%\n", number, l.Integrated, l.MaxMomentary, pass.Seconds,
                 100.0 * repeats.RepeatFraction());
+  }
+
+  // Each engine loop in its loudest octave band against the battle tune in the same band.
+  for (const char* engine : {"tank_move", "truc_move", "vert_move"}) {
+    const TWave& wave = list.Items().Find(engine).Wave;
+    const std::vector<float> loop = AsPlayed(wave, TSoundDevice::EffectGain);
+    std::vector<float> driving;
+    while (driving.size() < static_cast<std::size_t>(wave.SampleRate) * 8) driving.insert(driving.end(), loop.begin(), loop.end());
+    double band = 0;
+    double level = -100;
+    for (double centre = 63; centre < 9000; centre *= 2) {
+      const double l = MeasureLoudness(OctaveBand(driving, wave.SampleRate, 2, centre), wave.SampleRate, 2).Integrated;
+      if (l > level) {
+        level = l;
+        band = centre;
+      }
+    }
+    const double musicBand = MeasureLoudness(OctaveBand(battle, Rate, 2, band), Rate, 2).Integrated;
+    std::printf("%s: loudest in the octave around %.0f Hz, %.1f LU over the battle tune there\n", engine, band,
+                level - musicBand);
   }
 
   // A staged battle through the real mixer: 40 s of the menu tune, then the battle tune with a
