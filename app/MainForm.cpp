@@ -93,6 +93,7 @@ void TMainForm::FormCreate() {
 
   ResetHighScores();
   if (std::filesystem::exists(SettingsPath)) LoadSettings();
+  LoadComfort();
   // Leaving the high-score screen that ResetHighScores built writes Config.cfg, so every start
   // leaves a settings file behind.
   SwitchScreen(scSplash);
