@@ -265,7 +265,13 @@ bool TSdlWindow::WaitEvent(TPlatformEvent& event, uint32_t timeoutMs) {
     const uint32_t left = passed >= timeoutMs ? 0 : timeoutMs - passed;
     SDL_Event sdlEvent;
     // Blocks in the window system until something happens: no spinning while the game waits.
-    const int got = left == 0 ? SDL_PollEvent(&sdlEvent) : SDL_WaitEventTimeout(&sdlEvent, static_cast<int>(left));
+    int got = left == 0 ? SDL_PollEvent(&sdlEvent) : SDL_WaitEventTimeout(&sdlEvent, static_cast<int>(left));
+    // The wait is over and a frame may be due: the pads are read once more, so a stick moved
+    // during the wait reaches this frame rather than the next.
+    if (!got && FPadsReady && left != 0) {
+      SDL_GameControllerUpdate();
+      got = SDL_PollEvent(&sdlEvent);
+    }
     if (!got) return false;
     if (Translate(sdlEvent, event)) return true;
   }

@@ -9,7 +9,7 @@
 //   unplug, plug  pull the pad out, plug it in again
 //   state         one line: "state screen=S intro=I held=H x=X y=Y sight=SX shots=N frames=F"
 //   quit
-// Commands reach the game between its waits, on its own thread, as events would.
+// Commands reach the game between its waits, one per wait, on its own thread, as events would.
 #include <SDL.h>
 
 #include <atomic>
@@ -135,10 +135,15 @@ int main() {
     SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_LEFTX, 0);
   };
   window.OnIdle = [&] {
+    // One command per wait, so that the pad is read between any two of them, as a hand's
+    // press and release always are.
     std::deque<std::string> now;
     {
       const std::lock_guard guard(lock);
-      now.swap(commands);
+      if (!commands.empty()) {
+        now.push_back(commands.front());
+        commands.pop_front();
+      }
     }
     for (const std::string& command : now) {
       std::istringstream in(command);
