@@ -161,6 +161,20 @@ TEST_F(ComfortPage, LeavingThePageSavesItsFile) {
   EXPECT_NE(text.find("sight_size = small"), std::string::npos);
 }
 
+TEST(ComfortStart, TheGameStartsWithTheSavedSettingsInForce) {
+  TGameHarness game;  // its scratch copy of the game folder is the working folder
+  WriteFile(ComfortSettingsFile, "effects_volume = 30\nsound_output = mono\nsight_size = large\n");
+  TPlatform platform = MakeHeadlessPlatform(1000);
+  TMainForm form(platform);
+  form.ShowForm();
+  EXPECT_FLOAT_EQ(form.SoundDevice->EffectsVolume(), 0.3F);
+  EXPECT_FLOAT_EQ(form.SoundDevice->MusicVolume(), 1.0F);
+  EXPECT_TRUE(form.SoundDevice->Mono());
+  form.SwitchScreen(scMainMenu);
+  ASSERT_NE(form.FindFirst<Pricel>(), nullptr);
+  EXPECT_EQ(form.FindFirst<Pricel>()->Image->Name(), "pricel_anim_large_standard");
+}
+
 // Pictures of the second options page and of the sight in its three sizes over a battlefield.
 // Runs only when ZARVOK_EVIDENCE_DIR names a folder to write to.
 TEST(Evidence, ComfortPageAndSightSizes) {
