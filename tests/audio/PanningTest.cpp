@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 #include <vector>
 
 #include "app/MainForm.h"
@@ -40,6 +41,8 @@ TEST_F(ShotPanning, AShotOnTheLeftIsHeardOnTheLeftAndOneInTheMiddleOnBothSidesAl
   EXPECT_GE(LevelDb(left, 0) - LevelDb(left, 1), 10.0);
   const std::vector<float> middle = ShotAt(400);
   EXPECT_NEAR(LevelDb(middle, 0), LevelDb(middle, 1), 0.5);
+  RecordProperty("left_minus_right_db_at_50", std::to_string(LevelDb(left, 0) - LevelDb(left, 1)));
+  RecordProperty("left_minus_right_db_at_400", std::to_string(LevelDb(middle, 0) - LevelDb(middle, 1)));
   const std::vector<float> right = ShotAt(760);
   EXPECT_GE(LevelDb(right, 1) - LevelDb(right, 0), 10.0);
 }
