@@ -4,14 +4,14 @@
 #include "engine/PictureCollection.h"
 
 void TMainForm::LoadComfort() {
-  Comfort = TComfortSettings::Load(ComfortSettingsFile);
+  Comfort = TComfortSettings::Load(Paths().UserFile(ComfortSettingsFile));
   ApplyComfort();
 }
 
 void TMainForm::SaveComfort() {
   // A file that cannot be written leaves the settings in force for this run; the next start
   // simply finds the old file or the defaults.
-  Comfort.Save(ComfortSettingsFile);
+  if (Paths().MakeUserFolder().empty()) Comfort.Save(Paths().UserFile(ComfortSettingsFile));
 }
 
 void TMainForm::ApplyComfort() {

@@ -5,8 +5,10 @@
 #include <memory>
 #include <string>
 
+#include "app/CommandLine.h"
 #include "app/FormControls.h"
 #include "app/ComfortSettings.h"
+#include "app/GamePaths.h"
 #include "app/Random.h"
 #include "audio/Panning.h"
 #include "engine/Sprite.h"
@@ -50,8 +52,10 @@ struct TLocal_HighScores {
 // counters), ui/ (screens, pointer, name entry), scores/ (table, score service), audio/ (sound).
 class TMainForm {
  public:
-  // Builds the components and runs FormCreate; the display is started by ShowForm.
-  explicit TMainForm(TPlatform& platform);
+  // Builds the components and runs FormCreate; the display is started by ShowForm. The game's
+  // files are found through paths (the working folder by default); options are the command
+  // line's choices.
+  explicit TMainForm(TPlatform& platform, TGamePaths paths = {}, TCommandLineOptions options = {});
   ~TMainForm();
   TMainForm(const TMainForm&) = delete;
   TMainForm& operator=(const TMainForm&) = delete;
@@ -242,6 +246,9 @@ class TMainForm {
   std::string Caption() const;
   void ShowMessage(const std::string& text);
   TPlatform& Platform() { return FPlatform; }
+  // Where the game's data and the player's files are.
+  const TGamePaths& Paths() const { return FPaths; }
+  const TCommandLineOptions& Options() const { return FOptions; }
 
   TSpriteEngine& Engine();
   // The picture called name; raises "Image '%s' not found".
@@ -272,6 +279,8 @@ class TMainForm {
   void StartSound(const std::string& name, bool wait, TPanGains gains);
 
   TPlatform& FPlatform;
+  TGamePaths FPaths;
+  TCommandLineOptions FOptions;
   TRandom FRandom;
   bool FTerminated = false;
 };

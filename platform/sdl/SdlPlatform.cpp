@@ -9,6 +9,7 @@
 #include "platform/sdl/SdlAudioOutput.h"
 #include "platform/sdl/SdlClock.h"
 #include "platform/sdl/SdlDesktop.h"
+#include "platform/sdl/SdlPlaces.h"
 #include "platform/sdl/SdlWindow.h"
 #include "platform/sdl/XmpMusicLib.h"
 
@@ -20,5 +21,6 @@ TPlatform CreateSdlPlatform() {
   platform.Http = std::make_unique<TCurlHttpTransport>();
   platform.Audio = std::make_unique<TSdlAudioOutput>();
   platform.Music = std::make_unique<TXmpMusicLib>();
+  platform.Places = std::make_unique<TSdlPlaces>();
   return platform;
 }

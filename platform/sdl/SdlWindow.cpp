@@ -100,6 +100,14 @@ TSdlWindow::TSdlWindow() {
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   // SDL would poll the pads every millisecond while one is plugged in; WaitEvent reads them instead.
   SDL_SetHint(SDL_HINT_AUTO_UPDATE_JOYSTICKS, "0");
+  // The window's class (X11) and app id (Wayland) match zarvok.desktop, so docks and task bars
+  // find the game's icon and name. This SDL reads them from the environment (later ones also as
+  // hints); a value the user set stays.
+  for (const char* name : {"SDL_VIDEO_X11_WMCLASS", "SDL_VIDEO_WAYLAND_WMCLASS"}) {
+    SDL_setenv(name, "zarvok", 0);
+    SDL_SetHint(name, "zarvok");
+  }
+  SDL_SetHint(SDL_HINT_APP_NAME, "Zarvok");
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_AUDIO) != 0 && SDL_Init(SDL_INIT_VIDEO) != 0)
     throw std::runtime_error(std::string("Cannot start SDL: ") + SDL_GetError());
   // Without the controller subsystem the game simply has no pad. SDL reads its own mapping
