@@ -8,8 +8,10 @@
 #include <string>
 
 #include "app/FrameTimer.h"
+#include "app/GameStart.h"
 #include "app/MainForm.h"
 #include "app/Timer.h"
+#include "platform/replay/ReplayRecorder.h"
 
 TApplication::TApplication(TMainForm& form) : FForm(form) {}
 
@@ -74,16 +76,25 @@ uint32_t TApplication::TimeToNextDeadline() const {
 }
 
 void TApplication::Run() {
-  TWindow& window = *FForm.Platform().Window;
-  while (!FForm.Terminated()) {
-    // Input first, as queued messages come before timers and idle time.
-    TPlatformEvent event;
-    if (window.WaitEvent(event, TimeToNextDeadline())) {
-      Dispatch(event);
-      while (!FForm.Terminated() && window.WaitEvent(event, 0)) Dispatch(event);
-    }
-    if (!FForm.Terminated()) RunDue();
+  while (!FForm.Terminated()) Step();
+}
+
+void TApplication::Step() {
+  // Input first, as queued messages come before timers and idle time.
+  TPlatformEvent event;
+  if (FForm.Platform().Window->WaitEvent(event, TimeToNextDeadline())) {
+    Dispatch(event);
+    FinishStep();
+  } else if (!FForm.Terminated()) {
+    RunDue();
   }
+}
+
+void TApplication::FinishStep() {
+  TWindow& window = *FForm.Platform().Window;
+  TPlatformEvent event;
+  while (!FForm.Terminated() && window.WaitEvent(event, 0)) Dispatch(event);
+  if (!FForm.Terminated()) RunDue();
 }
 
 void GoToLink(TDesktop& desktop, const std::filesystem::path& folder) {
@@ -105,11 +116,29 @@ void GoToLink(TDesktop& desktop, const std::filesystem::path& folder) {
   desktop.Open((error ? link : absolute).string());
 }
 
+void KeepLastReplay(TPlatform& platform, const std::filesystem::path& folder) {
+  const TReplay* replay = platform.Recorder ? platform.Recorder->LastReplay() : nullptr;
+  if (replay == nullptr) return;
+  // Written beside and then renamed, so a crash never leaves half a file.
+  const std::filesystem::path path = folder / LastReplayFile;
+  const std::filesystem::path part = folder / (std::string(LastReplayFile) + ".part");
+  {
+    std::ofstream out(part, std::ios::binary | std::ios::trunc);
+    if (!out) return;
+    const std::string bytes = WriteReplay(*replay);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out.flush()) return;
+  }
+  std::error_code error;
+  std::filesystem::rename(part, path, error);
+}
+
 int RunGame(TPlatform& platform) {
   {
     std::unique_ptr<TMainForm> form;
     try {
       form = std::make_unique<TMainForm>(platform);
+      if (platform.Recorder) RecordGames(*form, *platform.Recorder, [&platform] { KeepLastReplay(platform); });
       form->ShowForm();
     } catch (const std::exception& error) {
       platform.Window->ShowMessage("Zarvok", error.what());

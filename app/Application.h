@@ -16,6 +16,11 @@ class TApplication {
 
   // Runs until the form terminates the application.
   void Run();
+  // One turn of the loop: wait for an event or the next deadline, hand out what came, run what
+  // is due.
+  void Step();
+  // The rest of a turn after an event was handled: the events still queued, then what is due.
+  void FinishStep();
 
   // One event, as the form's window would route it.
   void Dispatch(const TPlatformEvent& event);
@@ -39,6 +44,13 @@ class TApplication {
 // Internet shortcuts (Linux) is given the address on the file's "URL=" line; a file without such
 // a line is opened as it is.
 void GoToLink(TDesktop& desktop, const std::filesystem::path& folder = ".");
+
+// The file the last game's replay is kept in, beside the settings.
+inline constexpr const char* LastReplayFile = "last.zrp";
+
+// Writes the platform recorder's last game to LastReplayFile in the folder; a failure to write
+// costs only the replay.
+void KeepLastReplay(TPlatform& platform, const std::filesystem::path& folder = ".");
 
 // The whole program on a platform: builds the form, shows it, runs the loop and then GoToLink.
 // A start-up failure (a missing or malformed archive) is shown in a message box; the result is
