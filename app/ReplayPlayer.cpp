@@ -6,6 +6,7 @@
 #include "app/Application.h"
 #include "app/GameStart.h"
 #include "app/MainForm.h"
+#include "engine/SpriteEngineComponent.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "platform/replay/ReplayWindow.h"
 
@@ -26,13 +27,14 @@ TReplayHeader GameIdentity(const std::filesystem::path& dataFolder) {
   return header;
 }
 
-TReplayOutcome PlayReplay(TPlatform& platform, const TReplay& replay) {
+TReplayOutcome PlayReplay(TPlatform& platform, const TReplay& replay, bool drawing) {
   auto& window = static_cast<TReplayWindow&>(*platform.Window);
   auto& clock = static_cast<THeadlessClock&>(*platform.Clock);
   const TReplayStart& start = replay.Header.Start;
   TReplayOutcome outcome;
 
   TMainForm form(platform);
+  form.SpriteEngine->Drawing = drawing;
   form.ShowForm();
   clock.Set(start.ClockMs);
   form.OnGameStart = [&] { RestoreGameStart(form, start); };
@@ -86,7 +88,7 @@ TReplayOutcome VerifyReplay(const TReplay& replay) {
   auto under = std::make_unique<THeadlessWindow>(*clock);
   platform.Window = std::make_unique<TReplayWindow>(replay, *clock, std::move(under));
   platform.Clock = std::move(clock);
-  return PlayReplay(platform, replay);
+  return PlayReplay(platform, replay, false);
 }
 
 TReplayOutcome WatchReplay(TPlatform& platform, const TReplay& replay) {

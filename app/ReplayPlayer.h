@@ -28,7 +28,8 @@ TReplayHeader GameIdentity(const std::filesystem::path& dataFolder = ".");
 
 // Plays the replay's game on the platform: its Clock must be a THeadlessClock and its Window a
 // TReplayWindow over the same replay. Reads the game's data from the working folder.
-TReplayOutcome PlayReplay(TPlatform& platform, const TReplay& replay);
+// Without drawing, the sprites are not drawn on the back buffer (nobody sees it).
+TReplayOutcome PlayReplay(TPlatform& platform, const TReplay& replay, bool drawing = true);
 
 // Plays the replay headless as fast as it goes, without sound.
 TReplayOutcome VerifyReplay(const TReplay& replay);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "app/ReplayPlayer.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "platform/replay/RecordingPlatform.h"
+#include "platform/replay/ReplayWindow.h"
 #include "platform/replay/Replay.h"
 #include "platform/replay/ReplayRecorder.h"
 #include "support/RecordedGame.h"
@@ -70,6 +72,19 @@ TEST_F(ReplayOfScriptedGame, PlaysBackToTheSameScoreFromItsFile) {
   EXPECT_EQ(outcome.Score, Game->Score);
   EXPECT_EQ(outcome.Level, Game->Level);
   EXPECT_EQ(outcome.GameMs, read.Header.DurationMs);
+
+  // Verifying does not draw; playing back with drawing, as the window does, ends the same.
+  TPlatform platform;
+  auto clock = std::make_unique<THeadlessClock>(read.Header.Start.ClockMs);
+  auto under = std::make_unique<THeadlessWindow>(*clock);
+  THeadlessWindow& screen = *under;
+  screen.KeepFrames = true;
+  platform.Window = std::make_unique<TReplayWindow>(read, *clock, std::move(under));
+  platform.Clock = std::move(clock);
+  const TReplayOutcome drawn = PlayReplay(platform, read);
+  EXPECT_TRUE(drawn.Matches) << drawn.Reason;
+  EXPECT_EQ(drawn.Score, Game->Score);
+  ASSERT_NE(screen.LastFrame(), nullptr);
 }
 
 TEST_F(ReplayOfScriptedGame, ForgedScoreInTheHeaderIsRefused) {
