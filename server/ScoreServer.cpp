@@ -43,6 +43,15 @@ std::vector<std::string> ListScreenshots(const std::filesystem::path& folder) {
   return names;
 }
 
+std::string LogStamp() {
+  const std::time_t now = std::time(nullptr);
+  std::tm parts{};
+  gmtime_r(&now, &parts);
+  char stamp[32];
+  std::strftime(stamp, sizeof stamp, "%Y-%m-%dT%H:%M:%SZ", &parts);
+  return stamp;
+}
+
 }  // namespace
 
 std::string DefaultStaticDir() { return ZARVOK_SERVER_STATIC_DIR; }
@@ -50,9 +59,9 @@ std::string DefaultStaticDir() { return ZARVOK_SERVER_STATIC_DIR; }
 TScoreServer::TScoreServer(const TServerOptions& options, std::ostream* log, const TServerClock& clock)
     : FOptions(options), FLog(log) {
   if (FOptions.StaticDir.empty()) FOptions.StaticDir = DefaultStaticDir();
-  std::filesystem::create_directories(FOptions.DataDir);
-  FStore = std::make_unique<TScoreStore>((std::filesystem::path(FOptions.DataDir) / "scores.sqlite").string());
-  FKeeper = std::make_unique<TScoreKeeper>(*FStore, clock, FOptions.Key, FOptions.RateLimit);
+  FStore = OpenScoreStore(FOptions.Database, FOptions.DataDir);
+  FKeeper = std::make_unique<TScoreKeeper>(*FStore, clock, FOptions.Key, FOptions.RateLimit,
+                                           [this](const std::string& line) { LogLine(line); });
   FHttp = std::make_unique<httplib::Server>();
   const auto threads = static_cast<size_t>(FOptions.Threads);
   FHttp->new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
@@ -141,6 +150,16 @@ void TScoreServer::Answer(const TReply& reply, httplib::Response& response) cons
   response.status = reply.Status;
   response.set_header("Cache-Control", "no-store");
   response.set_content(reply.Body, reply.ContentType.c_str());
+}
+
+void TScoreServer::LogLine(const std::string& text) {
+  if (FLog == nullptr || !FOptions.Log) return;
+  std::string line = LogStamp() + " ";
+  // One line each, whatever a database message holds.
+  for (const char c : text) line.push_back(static_cast<unsigned char>(c) < 0x20 || c == 0x7F ? ' ' : c);
+  line += "\n";
+  std::lock_guard lock(FLogLock);
+  *FLog << line << std::flush;
 }
 
 void TScoreServer::LogRequest(const httplib::Request& request, const httplib::Response& response) {

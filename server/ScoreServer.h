@@ -21,7 +21,8 @@ struct Response;
 // HTTP, with one log line per request.
 class TScoreServer {
  public:
-  // log may be null for no log. Opens (or creates) the database in options.DataDir.
+  // log may be null for no log. Opens (or creates) the store options.Database names, or SQLite in
+  // options.DataDir.
   TScoreServer(const TServerOptions& options, std::ostream* log, const TServerClock& clock);
   ~TScoreServer();
 
@@ -38,6 +39,7 @@ class TScoreServer {
   void Route();
   void Answer(const TReply& reply, httplib::Response& response) const;
   void LogRequest(const httplib::Request& request, const httplib::Response& response);
+  void LogLine(const std::string& text);
 
   TServerOptions FOptions;
   std::ostream* FLog;

@@ -43,6 +43,12 @@ TServerOptions ParseServerOptions(const std::vector<std::string>& arguments) {
     } else if (option == "--data") {
       if (value.empty()) throw EServerOptionsError("--data needs a folder");
       options.DataDir = value;
+    } else if (option == "--database") {
+      if (value.empty()) throw EServerOptionsError("--database needs a postgresql:// address");
+      options.Database = value;
+    } else if (option == "--migrate-from") {
+      if (value.empty()) throw EServerOptionsError("--migrate-from needs a SQLite file");
+      options.MigrateFrom = value;
     } else if (option == "--static") {
       options.StaticDir = value;
     } else if (option == "--rate-limit") {
@@ -62,8 +68,12 @@ std::string ServerUsage() {
          "  --port N           listen on this port (default 8642; 0 picks a free one)\n"
          "  --key LETTER       the key letter the game sends (default: the game's build setting)\n"
          "  --data DIR         folder of the score database (default ./score-data)\n"
+         "  --database URL     keep everything in PostgreSQL instead (postgresql://user@host:port/db);\n"
+         "                     any number of servers may share one database\n"
+         "  --migrate-from F   copy the scores of the SQLite file F into --database, then end\n"
          "  --static DIR       folder of the site's pictures (default: server/static of the sources)\n"
-         "  --rate-limit N     submissions per client address and minute (default 10, 0 = no limit)\n"
+         "  --rate-limit N     submissions per client address and minute (default 10, 0 = no limit);\n"
+         "                     version queries: three times as many\n"
          "  --threads N        request threads (default 16)\n"
-         "  --quiet            no log line per request\n";
+         "  --quiet            no log lines (requests, refusals, database failures)\n";
 }

@@ -1,6 +1,8 @@
 // A bounded load generator for the score server on this machine: a fixed rate of full submissions
-// (version query, then the coded record) for a fixed time, reporting latency percentiles. It only
-// talks to loopback addresses.
+// (version query, then the coded record) for a fixed time, reporting latency percentiles. With
+// several --port options the connections are spread over those instances, and a connection whose
+// instance does not answer moves on to the next, as a reverse proxy would. It only talks to
+// loopback addresses.
 
 #include <httplib.h>
 
@@ -8,7 +10,9 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <fstream>
 #include <iostream>
+#include <map>
 #include <mutex>
 #include <random>
 #include <string>
@@ -23,7 +27,10 @@ using TClock = std::chrono::steady_clock;
 
 struct TLoadOptions {
   std::string Host = "127.0.0.1";
-  int Port = 8642;
+  std::vector<int> Ports;  // 8642 when none is given
+  std::string Tag = "LOAD";  // the additional text of every record, to find this run's scores
+  std::string AcknowledgedFile;  // "name score" of each score answered OK
+  bool Timeline = false;  // a line per second: requests answered OK and failed
   double Rate = 1000;  // submissions per second
   double Seconds = 30;
   int Connections = 8;
@@ -35,6 +42,8 @@ struct TSamples {
   std::vector<double> Submission;  // ms, from sending to the reply
   std::vector<double> Scheduled;   // ms, from the planned start of the pair to the last reply
   int64_t Failed = 0;
+  std::vector<std::pair<std::string, int64_t>> Acknowledged;  // name and score
+  std::map<int64_t, std::pair<int64_t, int64_t>> PerSecond;  // second of the run: OK, failed
 };
 
 bool IsLoopback(const std::string& host) {
@@ -54,12 +63,14 @@ void Report(const char* what, std::vector<double>& values) {
               values.empty() ? 0.0 : *std::max_element(values.begin(), values.end()));
 }
 
-std::string CodedRecord(std::mt19937& random, char key, const std::string& token) {
-  std::string name;
+// Each submission of a run has its own score, k, so the stored ones can be checked one by one.
+std::string CodedRecord(std::mt19937& random, char key, const std::string& token, int64_t k, const std::string& tag,
+                        std::string& name) {
+  name.clear();
   const int length = 1 + static_cast<int>(random() % 10);
   for (int i = 0; i < length; ++i) name.push_back(static_cast<char>('A' + random() % 26));
-  std::string record = "type=0|name=" + name + "|score=" + std::to_string(random() % 2000000) + "|key=" + key +
-                       "|p=" + token + "|add=LOAD|z=";
+  std::string record = "type=0|name=" + name + "|score=" + std::to_string(k) + "|key=" + key + "|p=" + token +
+                       "|add=" + tag + "|z=";
   while (record.size() % 5 != 0) record += '0';
   return EncodeText(record);
 }
@@ -72,19 +83,28 @@ int main(int argc, char** argv) {
     const std::string option = argv[i];
     const std::string value = argv[i + 1];
     if (option == "--host") options.Host = value;
-    else if (option == "--port") options.Port = std::stoi(value);
+    else if (option == "--port") options.Ports.push_back(std::stoi(value));
+    else if (option == "--tag") options.Tag = value;
+    else if (option == "--acknowledged") options.AcknowledgedFile = value;
+    else if (option == "--timeline") options.Timeline = value == "1";
     else if (option == "--rate") options.Rate = std::stod(value);
     else if (option == "--seconds") options.Seconds = std::stod(value);
     else if (option == "--connections") options.Connections = std::stoi(value);
     else if (option == "--key") options.Key = value.empty() ? 'Z' : value[0];
     else {
-      std::cerr << "usage: zarvok-score-load [--host 127.0.0.1] [--port 8642] [--rate 1000] [--seconds 30]"
-                   " [--connections 8] [--key Z]\n";
+      std::cerr << "usage: zarvok-score-load [--host 127.0.0.1] [--port 8642]... [--rate 1000] [--seconds 30]"
+                   " [--connections 8] [--key Z] [--tag LOAD] [--acknowledged FILE] [--timeline 1]\n";
       return 2;
     }
   }
   if (!IsLoopback(options.Host)) {
     std::cerr << "zarvok-score-load only loads a server on this machine (127.0.0.0/8, ::1, localhost)\n";
+    return 2;
+  }
+  if (options.Ports.empty()) options.Ports.push_back(8642);
+  if (options.Tag.empty() || options.Tag.size() > 10 ||
+      options.Tag.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ") != std::string::npos) {
+    std::cerr << "zarvok-score-load: --tag needs 1 to 10 capital letters\n";
     return 2;
   }
   if (options.Rate <= 0 || options.Seconds <= 0 || options.Seconds > 600 || options.Connections < 1 ||
@@ -101,17 +121,23 @@ int main(int argc, char** argv) {
     workers.emplace_back([&, w] {
       TSamples& mine = samples[static_cast<size_t>(w)];
       std::mt19937 random(static_cast<uint32_t>(w) * 7919u + 1u);
-      httplib::Client client(options.Host, options.Port);
-      client.set_keep_alive(true);
-      client.set_tcp_nodelay(true);
-      client.set_connection_timeout(5);
-      client.set_read_timeout(5);
+      size_t port = static_cast<size_t>(w) % options.Ports.size();
+      const auto connect = [&] {
+        auto client = std::make_unique<httplib::Client>(options.Host, options.Ports[port]);
+        client->set_keep_alive(true);
+        client->set_tcp_nodelay(true);
+        client->set_connection_timeout(2);
+        client->set_read_timeout(5);
+        return client;
+      };
+      std::unique_ptr<httplib::Client> connection = connect();
       for (int64_t k = w; k < total; k += options.Connections) {
         // Open loop: each pair has a planned start; falling behind shows up in the scheduled latency.
         const TClock::time_point planned =
             start + std::chrono::duration_cast<TClock::duration>(std::chrono::duration<double>(double(k) / options.Rate));
         std::this_thread::sleep_until(planned);
         const TClock::time_point sent = TClock::now();
+        httplib::Client& client = *connection;
         auto version = client.Get("/cgi/version.pl?version&prg=Zarvok");
         const TClock::time_point versioned = TClock::now();
         std::string token;
@@ -124,14 +150,26 @@ int main(int argc, char** argv) {
           }
           if (from != std::string::npos) token = body.substr(from, body.find('|', from) - from);
         }
-        auto submitted =
-            client.Get(("/cgi/version.pl?hs&prg=Zarvok&inf=" + CodedRecord(random, options.Key, token)).c_str());
+        std::string name;
+        httplib::Result submitted = (version && version->status == 200)
+            ? client.Get(("/cgi/version.pl?hs&prg=Zarvok&inf=" +
+                          CodedRecord(random, options.Key, token, k, options.Tag, name)).c_str())
+            : std::move(version);
         const TClock::time_point done = TClock::now();
+        const bool acknowledged = submitted && submitted->status == 200 && submitted->body == "OK";
+        if (acknowledged) mine.Acknowledged.emplace_back(name, k);
+        auto& second = mine.PerSecond[std::chrono::duration_cast<std::chrono::seconds>(done - start).count()];
+        (acknowledged ? second.first : second.second) += 1;
+        if (!submitted) {
+          // No answer at all: the instance is gone; go on at the next one.
+          port = (port + 1) % options.Ports.size();
+          connection = connect();
+        }
         const auto ms = [](TClock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); };
         mine.Version.push_back(ms(versioned - sent));
         mine.Submission.push_back(ms(done - versioned));
         mine.Scheduled.push_back(ms(done - planned));
-        if (!submitted || submitted->status != 200 || submitted->body != "OK") ++mine.Failed;
+        if (!acknowledged) ++mine.Failed;
       }
     });
   }
@@ -144,9 +182,26 @@ int main(int argc, char** argv) {
     all.Submission.insert(all.Submission.end(), s.Submission.begin(), s.Submission.end());
     all.Scheduled.insert(all.Scheduled.end(), s.Scheduled.begin(), s.Scheduled.end());
     all.Failed += s.Failed;
+    all.Acknowledged.insert(all.Acknowledged.end(), s.Acknowledged.begin(), s.Acknowledged.end());
+    for (const auto& [second, counts] : s.PerSecond) {
+      all.PerSecond[second].first += counts.first;
+      all.PerSecond[second].second += counts.second;
+    }
   }
-  std::printf("%lld submissions in %.1f s (%.0f per second asked, %.0f achieved), %lld refused or failed\n",
+  if (!options.AcknowledgedFile.empty()) {
+    std::ofstream out(options.AcknowledgedFile);
+    for (const auto& [name, score] : all.Acknowledged) out << name << " " << score << "\n";
+  }
+  if (options.Timeline) {
+    for (const auto& [second, counts] : all.PerSecond) {
+      std::printf("second %3lld: %6lld acknowledged %6lld failed\n", static_cast<long long>(second),
+                  static_cast<long long>(counts.first), static_cast<long long>(counts.second));
+    }
+  }
+  std::printf("%lld submissions in %.1f s (%.0f per second asked, %.0f achieved: %.0f requests per second), "
+              "%lld acknowledged, %lld refused or failed\n",
               static_cast<long long>(total), elapsed, options.Rate, double(total) / elapsed,
+              2.0 * double(total) / elapsed, static_cast<long long>(all.Acknowledged.size()),
               static_cast<long long>(all.Failed));
   Report("version query", all.Version);
   Report("submission", all.Submission);
