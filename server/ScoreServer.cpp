@@ -9,6 +9,7 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/replay/Replay.h"
 #include "server/Pages.h"
 
 namespace {
@@ -59,7 +60,17 @@ std::string DefaultStaticDir() { return ZARVOK_SERVER_STATIC_DIR; }
 TScoreServer::TScoreServer(const TServerOptions& options, std::ostream* log, const TServerClock& clock)
     : FOptions(options), FLog(log) {
   if (FOptions.StaticDir.empty()) FOptions.StaticDir = DefaultStaticDir();
+  if (!FOptions.GameData.empty()) {
+    // Checking replays moves the working folder; every other path is fixed before it.
+    FOptions.StaticDir = std::filesystem::absolute(FOptions.StaticDir).string();
+    FOptions.DataDir = std::filesystem::absolute(FOptions.DataDir).string();
+  }
   FStore = OpenScoreStore(FOptions.Database, FOptions.DataDir);
+  if (!FOptions.GameData.empty()) {
+    FVerifier = std::make_unique<TReplayVerifier>(
+        *FStore, PrepareVerifyFolder(FOptions.GameData, FOptions.DataDir),
+        static_cast<std::size_t>(FOptions.ReplayQueue), [this](const std::string& line) { LogLine(line); });
+  }
   FKeeper = std::make_unique<TScoreKeeper>(*FStore, clock, FOptions.Key, FOptions.RateLimit,
                                            [this](const std::string& line) { LogLine(line); });
   FHttp = std::make_unique<httplib::Server>();
@@ -70,7 +81,8 @@ TScoreServer::TScoreServer(const TServerOptions& options, std::ostream* log, con
   FHttp->set_keep_alive_max_count(10000);
   FHttp->set_keep_alive_timeout(2);
   FHttp->set_tcp_nodelay(true);
-  FHttp->set_payload_max_length(64 * 1024);
+  // A replay may be up to 1 MB; every other request is far smaller.
+  FHttp->set_payload_max_length(MaxReplayBytes + 1);
   Route();
 }
 
@@ -124,6 +136,18 @@ void TScoreServer::Route() {
   http.Get("/cgi/version.pl", [this](const httplib::Request& request, httplib::Response& response) {
     Answer(FKeeper->HandleScript(request.target, request.remote_addr), response);
   });
+  http.Post("/cgi/replay", [this](const httplib::Request& request, httplib::Response& response) {
+    Answer(TakeReplay(request.get_param_value("p"), request.body), response);
+  });
+  http.Get(R"(/replay/(\d{1,18})\.zrp)", [this](const httplib::Request& request, httplib::Response& response) {
+    const std::optional<std::string> replay = FStore->Replay(std::stoll(request.matches[1]));
+    if (!replay) {
+      response.status = 404;
+      return;
+    }
+    response.set_header("Content-Disposition", "attachment");
+    response.set_content(*replay, "application/octet-stream");
+  });
   http.Get("/", [this](const httplib::Request&, httplib::Response& response) {
     response.set_content(RenderSitePage(ListScreenshots(FOptions.StaticDir)), "text/html; charset=utf-8");
   });
@@ -174,4 +198,32 @@ void TScoreServer::LogRequest(const httplib::Request& request, const httplib::Re
                      std::to_string(response.body.size()) + "\n";
   std::lock_guard lock(FLogLock);
   *FLog << line << std::flush;
+}
+
+TReply TScoreServer::TakeReplay(const std::string& token, const std::string& body) {
+  TReply reply;
+  const auto refuse = [&reply](int status, const std::string& reason) {
+    reply.Status = status;
+    reply.Body = "ERROR|" + reason;
+    return reply;
+  };
+  if (!FVerifier) return refuse(503, "this server does not check replays");
+  if (body.size() > MaxReplayBytes) return refuse(413, "the replay is larger than 1 MB");
+  try {
+    ReadReplay(body);
+  } catch (const EReplayError& error) {
+    return refuse(400, error.what());
+  }
+  std::optional<TReplayTarget> target;
+  try {
+    target = FStore->AddReplay(token, body);
+  } catch (const EScoreStoreError& error) {
+    LogLine(std::string("score database: ") + error.what());
+    return refuse(503, "the replay cannot be kept just now");
+  }
+  if (!target) return refuse(404, "no score without a replay came with this token");
+  if (!FVerifier->Enqueue({target->ScoreId, target->Score, body}))
+    return refuse(503, "too many replays wait for their check; the score stays unverified");
+  reply.Body = "OK|queued";
+  return reply;
 }

@@ -55,6 +55,11 @@ TServerOptions ParseServerOptions(const std::vector<std::string>& arguments) {
       options.RateLimit = ParseNumber(option, value, 0, 1'000'000'000);
     } else if (option == "--threads") {
       options.Threads = ParseNumber(option, value, 1, 1024);
+    } else if (option == "--game-data") {
+      if (value.empty()) throw EServerOptionsError("--game-data needs the game's folder");
+      options.GameData = value;
+    } else if (option == "--replay-queue") {
+      options.ReplayQueue = ParseNumber(option, value, 1, 100000);
     } else {
       throw EServerOptionsError("unknown option: " + option);
     }
@@ -75,5 +80,8 @@ std::string ServerUsage() {
          "  --rate-limit N     submissions per client address and minute (default 10, 0 = no limit);\n"
          "                     version queries: three times as many\n"
          "  --threads N        request threads (default 16)\n"
+         "  --game-data DIR    the game's folder (holding Data/): replays sent after scores are played\n"
+         "                     again and their scores marked verified; without it none is verified\n"
+         "  --replay-queue N   replays waiting for their check at most (default 64)\n"
          "  --quiet            no log lines (requests, refusals, database failures)\n";
 }
