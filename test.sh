@@ -17,6 +17,7 @@ jobs=$(nproc 2>/dev/null || echo 2)
 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release
 cmake --build "$build_dir" -j "$jobs"
 ctest --test-dir "$build_dir" --output-on-failure -j "$jobs" "$@"
+ZARVOK_BUILD_DIR="$build_dir" ./tools/ci/package.sh
 
 # Sanitizer findings end the run: UBSan halts on its first report, LeakSanitizer checks every test
 # process at its exit. The data generator links cairo, pango and espeak, whose caches are still

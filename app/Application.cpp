@@ -8,9 +8,11 @@
 #include <string>
 
 #include "app/FrameTimer.h"
+#include "app/GamePaths.h"
 #include "app/GameStart.h"
 #include "app/MainForm.h"
 #include "app/Timer.h"
+#include "platform/Places.h"
 #include "platform/replay/ReplayRecorder.h"
 
 TApplication::TApplication(TMainForm& form) : FForm(form) {}
@@ -133,12 +135,17 @@ void KeepLastReplay(TPlatform& platform, const std::filesystem::path& folder) {
   std::filesystem::rename(part, path, error);
 }
 
-int RunGame(TPlatform& platform) {
+int RunGame(TPlatform& platform, const TCommandLineOptions& options) {
+  const TGamePaths paths = platform.Places ? TGamePaths::Resolve(options, *platform.Places) : TGamePaths();
   {
     std::unique_ptr<TMainForm> form;
     try {
-      form = std::make_unique<TMainForm>(platform);
-      if (platform.Recorder) RecordGames(*form, *platform.Recorder, [&platform] { KeepLastReplay(platform); });
+      form = std::make_unique<TMainForm>(platform, paths, options);
+      if (platform.Recorder) {
+        paths.MakeUserFolder();
+        const std::filesystem::path folder = paths.UserFolder().empty() ? "." : paths.UserFolder();
+        RecordGames(*form, *platform.Recorder, [&platform, folder] { KeepLastReplay(platform, folder); });
+      }
       form->ShowForm();
     } catch (const std::exception& error) {
       platform.Window->ShowMessage("Zarvok", error.what());
@@ -148,6 +155,6 @@ int RunGame(TPlatform& platform) {
     application.Run();
   }
   // The form and its components are gone (the display stopped) before the link opens.
-  if (platform.Desktop) GoToLink(*platform.Desktop);
+  if (platform.Desktop) GoToLink(*platform.Desktop, paths.UserFolder().empty() ? "." : paths.UserFolder());
   return 0;
 }

@@ -1,15 +1,17 @@
+#include <cstdio>
+#include <exception>
+#include <fstream>
+#include <string>
+
+#include "BuildConfig.h"
 #include "app/Application.h"
+#include "app/CommandLine.h"
+#include "app/GamePaths.h"
 #include "app/ReplayPlayer.h"
 #include "platform/replay/RecordingPlatform.h"
 #include "platform/replay/ReplayRecorder.h"
+#include "platform/sdl/SdlPlaces.h"
 #include "platform/sdl/SdlPlatform.h"
-
-#include <cstdio>
-#include <cstring>
-#include <exception>
-#include <fstream>
-#include <iterator>
-#include <string>
 
 namespace {
 
@@ -25,16 +27,15 @@ TReplay LoadReplay(const std::string& path) {
 }
 
 // Plays the replay headless and prints what it reached; 0 when it matches its header.
-int Verify(const std::string& path) {
-  const TReplay replay = LoadReplay(path);
-  const TReplayHeader me = GameIdentity();
+int Verify(const TReplay& replay, const TGamePaths& paths) {
+  const TReplayHeader me = GameIdentity(paths.DataFolder());
   const std::string problem =
       ReplayIdentityProblem(replay.Header, me.GameVersion, me.PictureChecksum, me.SoundChecksum);
   if (!problem.empty()) {
     std::printf("refused: %s\n", problem.c_str());
     return 2;
   }
-  const TReplayOutcome outcome = VerifyReplay(replay);
+  const TReplayOutcome outcome = VerifyReplay(replay, paths);
   std::printf("score %d level %d game time %.1f s\n", outcome.Score, outcome.Level, outcome.GameMs / 1000.0);
   std::printf("header score %d level %d: %s\n", replay.Header.FinalScore, replay.Header.FinalLevel,
               outcome.Matches ? "matches" : ("does not match (" + outcome.Reason + ")").c_str());
@@ -44,37 +45,48 @@ int Verify(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string replayPath;
-  bool verify = false;
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--replay") == 0 && i + 1 < argc) {
-      replayPath = argv[++i];
-    } else if (std::strcmp(argv[i], "--verify") == 0) {
-      verify = true;
-    } else {
-      std::fprintf(stderr, "usage: zarvok [--replay FILE [--verify]]\n");
-      return 2;
-    }
+  TCommandLine commandLine;
+  if (!commandLine.Parse(argc, argv)) {
+    std::fprintf(stderr, "zarvok: %s\n%s", commandLine.Error().c_str(), commandLine.Usage().c_str());
+    return 2;
+  }
+  const TCommandLineOptions& options = commandLine.Options();
+  if (options.Help) {
+    std::fputs(commandLine.Usage().c_str(), stdout);
+    return 0;
+  }
+  if (options.Version) {
+    std::printf("zarvok %s\n", ZarvokVersion);
+    return 0;
+  }
+  if (options.Verify && options.ReplayFile.empty()) {
+    std::fprintf(stderr, "zarvok: --verify needs --replay FILE\n");
+    return 2;
+  }
+  TReplay replay;
+  try {
+    if (!options.ReplayFile.empty()) replay = LoadReplay(options.ReplayFile);
+  } catch (const EReplayError& error) {
+    std::fprintf(stderr, "zarvok: %s: %s\n", options.ReplayFile.c_str(), error.what());
+    return 2;
   }
   try {
-    if (verify && replayPath.empty()) {
-      std::fprintf(stderr, "Zarvok: --verify needs --replay FILE\n");
-      return 2;
+    if (options.Verify) {
+      // Headless: no window, no sound device, no SDL beyond the places.
+      const TSdlPlaces places;
+      return Verify(replay, TGamePaths::Resolve(options, places));
     }
-    if (verify) return Verify(replayPath);
-    const TReplay replay = replayPath.empty() ? TReplay{} : LoadReplay(replayPath);
     TPlatform platform = CreateSdlPlatform();
-    if (!replayPath.empty()) {
-      WatchReplay(platform, replay);
+    if (!options.ReplayFile.empty()) {
+      const TGamePaths paths = platform.Places ? TGamePaths::Resolve(options, *platform.Places) : TGamePaths();
+      WatchReplay(platform, replay, paths);
       return 0;
     }
     RecordPlatform(platform);
-    const TReplayHeader me = GameIdentity();
+    const TGamePaths paths = platform.Places ? TGamePaths::Resolve(options, *platform.Places) : TGamePaths();
+    const TReplayHeader me = GameIdentity(paths.DataFolder());
     platform.Recorder->SetIdentity(me.GameVersion, me.PictureChecksum, me.SoundChecksum);
-    return RunGame(platform);
-  } catch (const EReplayError& error) {
-    std::fprintf(stderr, "Zarvok: %s: %s\n", replayPath.c_str(), error.what());
-    return 2;
+    return RunGame(platform, options);
   } catch (const std::exception& error) {
     // No window could be made: there is nothing to show a message box on.
     std::fprintf(stderr, "Zarvok: %s\n", error.what());

@@ -22,18 +22,19 @@ std::string ReplayIdentityProblem(const TReplayHeader& header, const std::string
 TReplayHeader GameIdentity(const std::filesystem::path& dataFolder) {
   TReplayHeader header;
   header.GameVersion = ZarvokVersion;
-  header.PictureChecksum = FileCrc32((dataFolder / "Data/Graphic.dxg").string());
-  header.SoundChecksum = FileCrc32((dataFolder / "Data/Music.dxw").string());
+  const std::filesystem::path folder = dataFolder.empty() ? "." : dataFolder;
+  header.PictureChecksum = FileCrc32((folder / "Data/Graphic.dxg").string());
+  header.SoundChecksum = FileCrc32((folder / "Data/Music.dxw").string());
   return header;
 }
 
-TReplayOutcome PlayReplay(TPlatform& platform, const TReplay& replay, bool drawing) {
+TReplayOutcome PlayReplay(TPlatform& platform, const TReplay& replay, const TGamePaths& paths, bool drawing) {
   auto& window = static_cast<TReplayWindow&>(*platform.Window);
   auto& clock = static_cast<THeadlessClock&>(*platform.Clock);
   const TReplayStart& start = replay.Header.Start;
   TReplayOutcome outcome;
 
-  TMainForm form(platform);
+  TMainForm form(platform, paths);
   form.SpriteEngine->Drawing = drawing;
   form.ShowForm();
   clock.Set(start.ClockMs);
@@ -82,21 +83,21 @@ TReplayOutcome PlayReplay(TPlatform& platform, const TReplay& replay, bool drawi
   return outcome;
 }
 
-TReplayOutcome VerifyReplay(const TReplay& replay) {
+TReplayOutcome VerifyReplay(const TReplay& replay, const TGamePaths& paths) {
   TPlatform platform;
   auto clock = std::make_unique<THeadlessClock>(replay.Header.Start.ClockMs);
   auto under = std::make_unique<THeadlessWindow>(*clock);
   platform.Window = std::make_unique<TReplayWindow>(replay, *clock, std::move(under));
   platform.Clock = std::move(clock);
-  return PlayReplay(platform, replay, false);
+  return PlayReplay(platform, replay, paths, false);
 }
 
-TReplayOutcome WatchReplay(TPlatform& platform, const TReplay& replay) {
+TReplayOutcome WatchReplay(TPlatform& platform, const TReplay& replay, const TGamePaths& paths) {
   std::unique_ptr<TClock> real = std::move(platform.Clock);
   auto clock = std::make_unique<THeadlessClock>(replay.Header.Start.ClockMs);
   platform.Window = std::make_unique<TReplayWindow>(replay, *clock, std::move(platform.Window), real.get());
   platform.Clock = std::move(clock);
-  TReplayOutcome outcome = PlayReplay(platform, replay);
+  TReplayOutcome outcome = PlayReplay(platform, replay, paths);
   // The window goes before the real clock it paces by.
   platform.Window.reset();
   return outcome;

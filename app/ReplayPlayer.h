@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 
+#include "app/GamePaths.h"
 #include "platform/Platform.h"
 #include "platform/replay/Replay.h"
 
@@ -23,17 +24,19 @@ struct TReplayOutcome {
 std::string ReplayIdentityProblem(const TReplayHeader& header, const std::string& gameVersion,
                                   uint32_t pictureChecksum, uint32_t soundChecksum);
 
-// The header this game writes: its version and its data files' checksums in dataFolder.
-TReplayHeader GameIdentity(const std::filesystem::path& dataFolder = ".");
+// The header this game writes: its version and its data files' checksums in dataFolder (empty:
+// the working folder).
+TReplayHeader GameIdentity(const std::filesystem::path& dataFolder = {});
 
 // Plays the replay's game on the platform: its Clock must be a THeadlessClock and its Window a
 // TReplayWindow over the same replay. Reads the game's data from the working folder.
 // Without drawing, the sprites are not drawn on the back buffer (nobody sees it).
-TReplayOutcome PlayReplay(TPlatform& platform, const TReplay& replay, bool drawing = true);
+TReplayOutcome PlayReplay(TPlatform& platform, const TReplay& replay, const TGamePaths& paths = {},
+                          bool drawing = true);
 
 // Plays the replay headless as fast as it goes, without sound.
-TReplayOutcome VerifyReplay(const TReplay& replay);
+TReplayOutcome VerifyReplay(const TReplay& replay, const TGamePaths& paths = {});
 
 // Plays the replay on a real platform: its window shows the game at the recorded speed with its
 // sound, and Esc or the close button ends it. The platform's clock and window are wrapped.
-TReplayOutcome WatchReplay(TPlatform& platform, const TReplay& replay);
+TReplayOutcome WatchReplay(TPlatform& platform, const TReplay& replay, const TGamePaths& paths = {});

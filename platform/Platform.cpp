@@ -4,6 +4,7 @@
 #include "platform/AudioOutput.h"
 #include "platform/HttpTransport.h"
 #include "platform/replay/ReplayRecorder.h"
+#include "platform/Places.h"
 
 // Defined here, where every member's type is complete.
 TPlatform::TPlatform() = default;

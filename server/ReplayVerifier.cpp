@@ -8,8 +8,12 @@
 #include "app/ReplayPlayer.h"
 #include "server/ScoreStore.h"
 
-TReplayVerifier::TReplayVerifier(TScoreStore& store, TReplayHeader identity, std::size_t capacity, TLog log)
-    : FStore(store), FIdentity(std::move(identity)), FCapacity(capacity), FLog(std::move(log)) {
+TReplayVerifier::TReplayVerifier(TScoreStore& store, TGamePaths paths, std::size_t capacity, TLog log)
+    : FStore(store),
+      FPaths(std::move(paths)),
+      FIdentity(GameIdentity(FPaths.DataFolder())),
+      FCapacity(capacity),
+      FLog(std::move(log)) {
   FWorker = std::thread([this] { Work(); });
 }
 
@@ -37,7 +41,7 @@ void TReplayVerifier::WaitIdle() {
   FChanged.wait(lock, [this] { return FQueue.empty() && !FBusy; });
 }
 
-std::string TReplayVerifier::Check(const TJob& job, const TReplayHeader& identity) {
+std::string TReplayVerifier::Check(const TJob& job, const TReplayHeader& identity, const TGamePaths& paths) {
   try {
     const TReplay replay = ReadReplay(job.Replay);
     const std::string problem = ReplayIdentityProblem(replay.Header, identity.GameVersion, identity.PictureChecksum,
@@ -46,7 +50,7 @@ std::string TReplayVerifier::Check(const TJob& job, const TReplayHeader& identit
     if (replay.Header.FinalScore != job.Score)
       return "the replay claims " + std::to_string(replay.Header.FinalScore) + ", the score is " +
              std::to_string(job.Score);
-    const TReplayOutcome outcome = VerifyReplay(replay);
+    const TReplayOutcome outcome = VerifyReplay(replay, paths);
     if (!outcome.Matches) return outcome.Reason;
     return {};
   } catch (const std::exception& error) {
@@ -65,7 +69,7 @@ void TReplayVerifier::Work() {
       FQueue.pop_front();
       FBusy = true;
     }
-    const std::string problem = Check(job, FIdentity);
+    const std::string problem = Check(job, FIdentity, FPaths);
     try {
       FStore.SetVerified(job.ScoreId, problem.empty());
     } catch (const std::exception& error) {
@@ -81,16 +85,12 @@ void TReplayVerifier::Work() {
   }
 }
 
-TReplayHeader PrepareVerifyFolder(const std::string& gameDataDir, const std::string& dataDir) {
+TGamePaths VerifyPaths(const std::string& gameDataDir, const std::string& dataDir) {
   namespace fs = std::filesystem;
-  const fs::path data = fs::absolute(gameDataDir) / "Data";
-  if (!fs::is_regular_file(data / "Graphic.dxg"))
+  const fs::path game = fs::absolute(gameDataDir);
+  if (!fs::is_regular_file(game / "Data/Graphic.dxg"))
     throw std::runtime_error("--game-data " + gameDataDir + " holds no Data/Graphic.dxg");
-  const fs::path folder = fs::absolute(dataDir) / "replay-check";
-  fs::create_directories(folder);
-  std::error_code error;
-  fs::remove(folder / "Data", error);
-  fs::create_directory_symlink(data, folder / "Data");
-  fs::current_path(folder);
-  return GameIdentity(folder);
+  const fs::path scratch = fs::absolute(dataDir) / "replay-check";
+  fs::create_directories(scratch);
+  return TGamePaths(game, scratch);
 }

@@ -9,14 +9,14 @@
 #include <string>
 #include <thread>
 
+#include "app/GamePaths.h"
 #include "platform/replay/Replay.h"
 
 class TScoreStore;
 
 // Plays the replays of submitted scores again, off the request threads: a bounded queue and one
 // worker thread, which runs the game's own code on the game's data and marks a score verified
-// only when its replay reaches exactly that score. The game reads its data from the working
-// folder, which the server sets up once before serving (see PrepareVerifyFolder).
+// only when its replay reaches exactly that score.
 class TReplayVerifier {
  public:
   struct TJob {
@@ -26,8 +26,8 @@ class TReplayVerifier {
   };
   using TLog = std::function<void(const std::string&)>;
 
-  // identity: the version and data checksums a replay must have been made with.
-  TReplayVerifier(TScoreStore& store, TReplayHeader identity, std::size_t capacity, TLog log = {});
+  // paths: the game's data, and a folder of the server's for what the game writes (its settings).
+  TReplayVerifier(TScoreStore& store, TGamePaths paths, std::size_t capacity, TLog log = {});
   ~TReplayVerifier();
   TReplayVerifier(const TReplayVerifier&) = delete;
   TReplayVerifier& operator=(const TReplayVerifier&) = delete;
@@ -38,13 +38,14 @@ class TReplayVerifier {
   void WaitIdle();
 
   // Plays one replay; empty when it reaches the score, else why not.
-  static std::string Check(const TJob& job, const TReplayHeader& identity);
+  static std::string Check(const TJob& job, const TReplayHeader& identity, const TGamePaths& paths);
 
  private:
   void Work();
 
   TScoreStore& FStore;
-  TReplayHeader FIdentity;
+  TGamePaths FPaths;
+  TReplayHeader FIdentity;  // the version and data checksums a replay must have
   std::size_t FCapacity;
   TLog FLog;
   std::mutex FLock;
@@ -55,8 +56,6 @@ class TReplayVerifier {
   std::thread FWorker;
 };
 
-// Makes a folder for the game under dataDir that holds a link to gameDataDir/Data, so the game's
-// files are found there and what it writes stays there, and makes it the working folder. Call
-// before any other thread starts; every path used afterwards must be absolute. Returns the
-// checksums the replays must match; raises std::runtime_error when the data is not there.
-TReplayHeader PrepareVerifyFolder(const std::string& gameDataDir, const std::string& dataDir);
+// The game's data in gameDataDir, and dataDir/replay-check (made) for what the game writes while
+// it plays a replay; raises std::runtime_error when gameDataDir holds no game data.
+TGamePaths VerifyPaths(const std::string& gameDataDir, const std::string& dataDir);

@@ -1,6 +1,9 @@
 #include "server/ServerOptions.h"
 
 #include <charconv>
+#include <optional>
+
+#include "server/RequestHead.h"
 
 namespace {
 
@@ -60,6 +63,12 @@ TServerOptions ParseServerOptions(const std::vector<std::string>& arguments) {
       options.GameData = value;
     } else if (option == "--replay-queue") {
       options.ReplayQueue = ParseNumber(option, value, 1, 100000);
+    } else if (option == "--connections-per-address") {
+      options.MaxConnectionsPerAddress = ParseNumber(option, value, 1, 100000);
+    } else if (option == "--trusted-proxy") {
+      const std::optional<std::string> address = NormalAddress(value);
+      if (!address) throw EServerOptionsError("--trusted-proxy needs a numeric address, not \"" + value + "\"");
+      options.TrustedProxy = *address;
     } else {
       throw EServerOptionsError("unknown option: " + option);
     }
@@ -83,5 +92,10 @@ std::string ServerUsage() {
          "  --game-data DIR    the game's folder (holding Data/): replays sent after scores are played\n"
          "                     again and their scores marked verified; without it none is verified\n"
          "  --replay-queue N   replays waiting for their check at most (default 64)\n"
+         "  --connections-per-address N\n"
+         "                     open connections one client address may hold (default 8)\n"
+         "  --trusted-proxy ADDR\n"
+         "                     a reverse proxy in front of the server: for its requests the client\n"
+         "                     address is the last one in X-Forwarded-For (default: none)\n"
          "  --quiet            no log lines (requests, refusals, database failures)\n";
 }

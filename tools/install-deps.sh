@@ -17,6 +17,11 @@ if [ "${ZARVOK_WITH_E2E:-0}" = 1 ]; then
   # package may start on installing is not used.
   packages+=(postgresql)
 fi
+if [ "${ZARVOK_WITH_PACKAGING:-0}" = 1 ]; then
+  # Building the .deb files and checking them, the desktop entry, the metainfo, the manual pages
+  # and the systemd unit.
+  packages+=(dpkg-dev file lintian appstream desktop-file-utils mandoc systemd)
+fi
 if [ "${ZARVOK_WITH_SANITIZERS:-0}" = 1 ]; then
   packages+=(clang libclang-rt-dev)
 fi

@@ -1,10 +1,17 @@
 // A bounded load generator for the score server on this machine: a fixed rate of full submissions
 // (version query, then the coded record) for a fixed time, reporting latency percentiles. With
 // several --port options the connections are spread over those instances, and a connection whose
-// instance does not answer moves on to the next, as a reverse proxy would. It only talks to
-// loopback addresses.
+// instance does not answer moves on to the next, as a reverse proxy would. With --idle and --trickle
+// it also keeps that many silent connections and connections that send a header byte every 4 s open
+// beside the players, from other loopback addresses, to show what slow clients do to everybody else.
+// It only talks to loopback addresses.
 
+#include <arpa/inet.h>
 #include <httplib.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -35,7 +42,63 @@ struct TLoadOptions {
   double Seconds = 30;
   int Connections = 8;
   char Key = 'Z';
+  int Idle = 0;     // silent connections kept open
+  int Trickle = 0;  // connections sending one header byte every 4 s
 };
+
+// A connection from the loopback address 127.a.b.c to the server, or -1.
+int ConnectFrom(const std::string& from, const std::string& host, int port) {
+  const int socket = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in local{};
+  local.sin_family = AF_INET;
+  ::inet_pton(AF_INET, from.c_str(), &local.sin_addr);
+  sockaddr_in server{};
+  server.sin_family = AF_INET;
+  server.sin_port = htons(static_cast<uint16_t>(port));
+  ::inet_pton(AF_INET, host == "localhost" ? "127.0.0.1" : host.c_str(), &server.sin_addr);
+  if (::bind(socket, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0 ||
+      ::connect(socket, reinterpret_cast<sockaddr*>(&server), sizeof server) != 0) {
+    ::close(socket);
+    return -1;
+  }
+  return socket;
+}
+
+// True when the server has closed the connection (or written its refusal).
+bool Ended(int socket) {
+  pollfd wait{socket, POLLIN, 0};
+  return socket < 0 || ::poll(&wait, 1, 0) != 0;
+}
+
+// Keeps the idle and trickling connections open until done, reopening what the server closes;
+// eight of them share a source address.
+void HoldSlowClients(const TLoadOptions& options, const std::atomic<bool>& done, std::atomic<int64_t>& reopened) {
+  std::vector<int> sockets(static_cast<size_t>(options.Idle + options.Trickle), -1);
+  const std::string head = "GET / HTTP/1.1\r\nHost: zarvok\r\nUser-Agent: slow\r\n";
+  size_t sent = 0;
+  auto nextByte = std::chrono::steady_clock::now();
+  while (!done) {
+    for (size_t i = 0; i < sockets.size(); ++i) {
+      if (!Ended(sockets[i])) continue;
+      if (sockets[i] >= 0) {
+        ::close(sockets[i]);
+        ++reopened;
+      }
+      sockets[i] = ConnectFrom("127.1." + std::to_string(i / 8) + ".1", options.Host, options.Ports.front());
+    }
+    if (std::chrono::steady_clock::now() >= nextByte) {
+      for (size_t i = static_cast<size_t>(options.Idle); i < sockets.size(); ++i) {
+        if (sockets[i] >= 0) ::send(sockets[i], head.data() + sent % head.size(), 1, MSG_NOSIGNAL);
+      }
+      ++sent;
+      nextByte += std::chrono::seconds(4);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  for (const int socket : sockets) {
+    if (socket >= 0) ::close(socket);
+  }
+}
 
 struct TSamples {
   std::vector<double> Version;     // ms, from sending to the reply
@@ -91,9 +154,12 @@ int main(int argc, char** argv) {
     else if (option == "--seconds") options.Seconds = std::stod(value);
     else if (option == "--connections") options.Connections = std::stoi(value);
     else if (option == "--key") options.Key = value.empty() ? 'Z' : value[0];
+    else if (option == "--idle") options.Idle = std::stoi(value);
+    else if (option == "--trickle") options.Trickle = std::stoi(value);
     else {
       std::cerr << "usage: zarvok-score-load [--host 127.0.0.1] [--port 8642]... [--rate 1000] [--seconds 30]"
-                   " [--connections 8] [--key Z] [--tag LOAD] [--acknowledged FILE] [--timeline 1]\n";
+                   " [--connections 8] [--key Z] [--tag LOAD] [--acknowledged FILE] [--timeline 1]"
+                   " [--idle 0] [--trickle 0]\n";
       return 2;
     }
   }
@@ -108,9 +174,17 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (options.Rate <= 0 || options.Seconds <= 0 || options.Seconds > 600 || options.Connections < 1 ||
-      options.Connections > 256) {
-    std::cerr << "zarvok-score-load: rate, seconds (at most 600) or connections (1..256) out of range\n";
+      options.Connections > 256 || options.Idle < 0 || options.Trickle < 0 || options.Idle + options.Trickle > 800) {
+    std::cerr << "zarvok-score-load: rate, seconds (at most 600), connections (1..256) or slow clients (at most "
+                 "800) out of range\n";
     return 2;
+  }
+  std::atomic<bool> loadDone{false};
+  std::atomic<int64_t> reopened{0};
+  std::thread slowClients;
+  if (options.Idle + options.Trickle > 0) {
+    slowClients = std::thread([&] { HoldSlowClients(options, loadDone, reopened); });
+    std::this_thread::sleep_for(std::chrono::seconds(1));  // all of them are open before the players come
   }
 
   const auto total = static_cast<int64_t>(options.Rate * options.Seconds);
@@ -175,6 +249,12 @@ int main(int argc, char** argv) {
   }
   for (std::thread& worker : workers) worker.join();
   const double elapsed = std::chrono::duration<double>(TClock::now() - start).count();
+  loadDone = true;
+  if (slowClients.joinable()) {
+    slowClients.join();
+    std::printf("beside %d idle and %d trickling connections (%lld closed by the server and reopened)\n",
+                options.Idle, options.Trickle, static_cast<long long>(reopened.load()));
+  }
 
   TSamples all;
   for (TSamples& s : samples) {
