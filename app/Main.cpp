@@ -79,8 +79,11 @@ int main(int argc, char** argv) {
     TPlatform platform = CreateSdlPlatform();
     if (!options.ReplayFile.empty()) {
       const TGamePaths paths = platform.Places ? TGamePaths::Resolve(options, *platform.Places) : TGamePaths();
-      WatchReplay(platform, replay, paths);
-      return 0;
+      const TReplayOutcome outcome = WatchReplay(platform, replay, paths);
+      if (outcome.Stopped) return 0;
+      std::printf("score %d level %d: %s\n", outcome.Score, outcome.Level,
+                  outcome.Matches ? "matches" : ("does not match (" + outcome.Reason + ")").c_str());
+      return outcome.Matches ? 0 : 1;
     }
     RecordPlatform(platform);
     const TGamePaths paths = platform.Places ? TGamePaths::Resolve(options, *platform.Places) : TGamePaths();
