@@ -6,6 +6,8 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/FrameTimer.h"
 #include "app/GamePaths.h"
@@ -118,21 +120,59 @@ void GoToLink(TDesktop& desktop, const std::filesystem::path& folder) {
   desktop.Open((error ? link : absolute).string());
 }
 
-void KeepLastReplay(TPlatform& platform, const std::filesystem::path& folder) {
-  const TReplay* replay = platform.Recorder ? platform.Recorder->LastReplay() : nullptr;
-  if (replay == nullptr) return;
-  // Written beside and then renamed, so a crash never leaves half a file.
-  const std::filesystem::path path = folder / LastReplayFile;
-  const std::filesystem::path part = folder / (std::string(LastReplayFile) + ".part");
+namespace {
+
+// Written beside and then renamed, so a crash never leaves half a file.
+bool WriteWhole(const std::filesystem::path& path, const std::string& bytes) {
+  const std::filesystem::path part = path.string() + ".part";
   {
     std::ofstream out(part, std::ios::binary | std::ios::trunc);
-    if (!out) return;
-    const std::string bytes = WriteReplay(*replay);
+    if (!out) return false;
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out.flush()) return;
+    if (!out.flush()) return false;
   }
   std::error_code error;
   std::filesystem::rename(part, path, error);
+  return !error;
+}
+
+// The score in a name "top-SCORE-N.zrp", or -1 for any other name.
+int64_t TopReplayScore(const std::string& name) {
+  if (name.rfind("top-", 0) != 0 || name.size() < 9 || name.substr(name.size() - 4) != ".zrp") return -1;
+  const size_t dash = name.find('-', 4);
+  if (dash == std::string::npos) return -1;
+  try {
+    return std::stoll(name.substr(4, dash - 4));
+  } catch (const std::exception&) {
+    return -1;
+  }
+}
+
+}  // namespace
+
+void KeepLastReplay(TPlatform& platform, const std::filesystem::path& folder, bool topTen) {
+  const TReplay* replay = platform.Recorder ? platform.Recorder->LastReplay() : nullptr;
+  if (replay == nullptr) return;
+  const std::string bytes = WriteReplay(*replay);
+  WriteWhole(folder / LastReplayFile, bytes);
+  if (!topTen) return;
+  namespace fs = std::filesystem;
+  const fs::path tops = folder / TopReplayFolder;
+  std::error_code error;
+  fs::create_directories(tops, error);
+  std::vector<std::pair<int64_t, fs::path>> kept;
+  for (const auto& entry : fs::directory_iterator(tops, error)) {
+    const int64_t score = TopReplayScore(entry.path().filename().string());
+    if (score >= 0) kept.emplace_back(score, entry.path());
+  }
+  // A free number for this one; of equal scores the older games stay ahead.
+  int n = 1;
+  while (fs::exists(tops / ("top-" + std::to_string(replay->Header.FinalScore) + "-" + std::to_string(n) + ".zrp"))) ++n;
+  const fs::path path = tops / ("top-" + std::to_string(replay->Header.FinalScore) + "-" + std::to_string(n) + ".zrp");
+  if (!WriteWhole(path, bytes)) return;
+  kept.emplace_back(replay->Header.FinalScore, path);
+  std::stable_sort(kept.begin(), kept.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+  for (size_t i = 10; i < kept.size(); ++i) fs::remove(kept[i].second, error);
 }
 
 int RunGame(TPlatform& platform, const TCommandLineOptions& options) {
@@ -144,7 +184,10 @@ int RunGame(TPlatform& platform, const TCommandLineOptions& options) {
       if (platform.Recorder) {
         paths.MakeUserFolder();
         const std::filesystem::path folder = paths.UserFolder().empty() ? "." : paths.UserFolder();
-        RecordGames(*form, *platform.Recorder, [&platform, folder] { KeepLastReplay(platform, folder); });
+        TMainForm& game = *form;
+        RecordGames(game, *platform.Recorder, [&platform, &game, folder] {
+          KeepLastReplay(platform, folder, game.Score > game.HighScores[9].Score);
+        });
       }
       form->ShowForm();
     } catch (const std::exception& error) {

@@ -49,9 +49,13 @@ void GoToLink(TDesktop& desktop, const std::filesystem::path& folder = ".");
 // The file the last game's replay is kept in, beside the settings.
 inline constexpr const char* LastReplayFile = "last.zrp";
 
-// Writes the platform recorder's last game to LastReplayFile in the folder; a failure to write
-// costs only the replay.
-void KeepLastReplay(TPlatform& platform, const std::filesystem::path& folder = ".");
+// The folder (in the user folder) with the replays of the player's top-ten games.
+inline constexpr const char* TopReplayFolder = "replays";
+
+// Writes the platform recorder's last game to LastReplayFile in the folder, and when its score
+// enters the top ten also to TopReplayFolder/top-SCORE-N.zrp, where only the ten best stay. A
+// failure to write costs only the replay.
+void KeepLastReplay(TPlatform& platform, const std::filesystem::path& folder = ".", bool topTen = false);
 
 // The whole program on a platform: finds the game's folders (through the platform's places;
 // without them, the working folder), builds the form, shows it, runs the loop and then GoToLink

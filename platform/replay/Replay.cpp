@@ -137,9 +137,10 @@ std::string Deflate(const std::vector<uint8_t>& data) {
   return packed;
 }
 
-// Unpacks exactly length bytes, never more, whatever the stream claims.
+// Unpacks exactly length bytes, never more, whatever the stream claims. One spare byte of room
+// shows a stream that holds more; it also gives an empty game's stream room to end in.
 std::vector<uint8_t> Inflate(std::string_view packed, uint32_t length) {
-  std::vector<uint8_t> data(length);
+  std::vector<uint8_t> data(static_cast<size_t>(length) + 1);
   z_stream stream{};
   if (inflateInit(&stream) != Z_OK) throw EReplayError("the replay cannot be unpacked");
   stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(packed.data()));
@@ -147,9 +148,10 @@ std::vector<uint8_t> Inflate(std::string_view packed, uint32_t length) {
   stream.next_out = data.data();
   stream.avail_out = static_cast<uInt>(data.size());
   const int result = inflate(&stream, Z_FINISH);
-  const bool whole = result == Z_STREAM_END && stream.avail_out == 0 && stream.avail_in == 0;
+  const bool whole = result == Z_STREAM_END && stream.total_out == length && stream.avail_in == 0;
   inflateEnd(&stream);
   if (!whole) throw EReplayError("the replay's records are damaged");
+  data.resize(length);
   return data;
 }
 

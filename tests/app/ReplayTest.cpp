@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "app/Application.h"
 #include "app/ReplayPlayer.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "platform/replay/RecordingPlatform.h"
@@ -287,6 +292,11 @@ TEST(ReplayFile, HostileFilesAreRefusedWithTheirReason) {
          b[LengthAt] = 100;
          return Resealed(b);
        }, "records are damaged"},
+      {"unpacks to more than it says", [&] {
+         std::string b = WriteReplay(SmallReplay());
+         b[LengthAt] = 1;
+         return Resealed(b);
+       }, "records are damaged"},
       {"unpacks beyond the limit", [&] {
          std::string b = WriteReplay(SmallReplay());
          b[LengthAt + 3] = '\x7F';
@@ -312,6 +322,39 @@ TEST(ReplayFile, AnotherVersionOrOtherDataIsNamed) {
   EXPECT_EQ(ReplayIdentityProblem(header, "1.0", 1, 2), "");
   EXPECT_NE(ReplayIdentityProblem(header, "1.1", 1, 2).find("version 1.0"), std::string::npos);
   EXPECT_NE(ReplayIdentityProblem(header, "1.0", 1, 3).find("other data files"), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+// The replays the game keeps in the user folder: the last game, and the ten best of those that
+// entered the top ten.
+TEST(KeptReplays, TheLastGameAndTheTenBestTopGamesStay) {
+  TScratchFolder folder;
+  TPlatform platform = MakeHeadlessPlatform(1000);
+  RecordPlatform(platform);
+  TReplayRecorder& recorder = *platform.Recorder;
+  const int scores[] = {500, 900, 100, 700, 700, 1200, 300, 800, 1000, 600, 400, 1100};
+  for (const int score : scores) {
+    recorder.BeginGame(TReplayStart{});
+    recorder.EndGame(score, 1);
+    KeepLastReplay(platform, folder.Path(), true);
+  }
+  recorder.BeginGame(TReplayStart{});
+  recorder.EndGame(50, 1);
+  KeepLastReplay(platform, folder.Path(), false);
+
+  std::ifstream last(folder.Path() / LastReplayFile, std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(last)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(ReadReplay(bytes).Header.FinalScore, 50);
+  std::vector<std::string> kept;
+  for (const auto& entry : std::filesystem::directory_iterator(folder.Path() / TopReplayFolder))
+    kept.push_back(entry.path().filename().string());
+  std::sort(kept.begin(), kept.end());
+  EXPECT_EQ(kept, (std::vector<std::string>{"top-1000-1.zrp", "top-1100-1.zrp", "top-1200-1.zrp", "top-400-1.zrp",
+                                            "top-500-1.zrp", "top-600-1.zrp", "top-700-1.zrp", "top-700-2.zrp",
+                                            "top-800-1.zrp", "top-900-1.zrp"}));
 }
 
 }  // namespace
