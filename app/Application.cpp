@@ -56,6 +56,18 @@ void TApplication::Dispatch(const TPlatformEvent& event) {
       case TKind::Resized:
         FForm.FormResize();
         break;
+      case TKind::PadAxis:
+        FForm.PadAxisMoved(event.Axis, event.Value);
+        break;
+      case TKind::PadButtonDown:
+        FForm.PadButtonDown(event.PadButton);
+        break;
+      case TKind::PadButtonUp:
+        FForm.PadButtonUp(event.PadButton);
+        break;
+      case TKind::PadRemoved:
+        FForm.PadRemoved();
+        break;
     }
   });
 }

@@ -100,6 +100,7 @@ void TMainForm::FormCreate() {
   // The command line's mode counts as if it had been read from the file, so the first save
   // keeps it.
   if (FOptions.FullScreen && *FOptions.FullScreen != GameFullScreen.Checked) GameFullScreenClick();
+  LoadComfort();
   // Leaving the high-score screen that ResetHighScores built writes Config.cfg, so every start
   // leaves a settings file behind.
   SwitchScreen(scSplash);

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <cstddef>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <vector>
 
 #include "audio/MusicDucker.h"
+#include "audio/Panning.h"
 
 class TAudioOutput;
 class TMusicLib;
@@ -33,7 +35,10 @@ class TSoundBuffer {
 
   // Another buffer over the same samples, stopped at the start.
   std::unique_ptr<TSoundBuffer> Duplicate() const;
-  void Play(bool looping);
+  // Starts the buffer with its place in the stereo field.
+  void Play(bool looping, TPanGains gains = TPanGains::Centre());
+  // Moves a sounding buffer in the stereo field (an engine loop following its vehicle).
+  void SetGains(TPanGains gains);
   void Stop();
   void Rewind();
   bool Playing() const;
@@ -52,6 +57,7 @@ class TSoundBuffer {
   bool FPlaying = false;
   bool FLooping = false;
   bool FDucksMusic = false;
+  TPanGains FGains;
 };
 
 // The sound device: it owns the audio output and mixes every sounding buffer (resampled from its
@@ -82,6 +88,15 @@ class TSoundDevice {
   // A new stopped buffer for the wave; null when the device is not initialised.
   std::unique_ptr<TSoundBuffer> CreateBuffer(const TWave& wave);
 
+  // Loudness of the music and of the effects, 0 to 1, heard from the next buffer on.
+  void SetMusicVolume(float volume) { FMusicVolume = volume; }
+  void SetEffectsVolume(float volume) { FEffectsVolume = volume; }
+  float MusicVolume() const { return FMusicVolume; }
+  float EffectsVolume() const { return FEffectsVolume; }
+  // Both sides get the sum of the two, for listeners with one ear or one speaker.
+  void SetMono(bool mono) { FMono = mono; }
+  bool Mono() const { return FMono; }
+
   // The render callback: fills interleaved stereo frames with the mix (audio thread).
   void Mix(float* frames, std::size_t frameCount);
   // Number of buffers sounding now.
@@ -101,4 +116,7 @@ class TSoundDevice {
   std::vector<float> FEffects;          // audio thread only
   float FLimiterGain = 1.0F;            // audio thread only
   TMusicDucker FDucker;                 // audio thread only
+  std::atomic<float> FMusicVolume{1.0F};
+  std::atomic<float> FEffectsVolume{1.0F};
+  std::atomic<bool> FMono{false};
 };

@@ -35,12 +35,12 @@ void TWaveCollectionItem::Finalize() {
   FMain.reset();
 }
 
-TSoundBuffer* TWaveCollectionItem::Play() {
+TSoundBuffer* TWaveCollectionItem::Play(TPanGains gains) {
   if (!Initialized()) return nullptr;
   if (Looped) {
     FMain->Stop();
     FMain->Rewind();
-    FMain->Play(true);
+    FMain->Play(true, gains);
     return FMain.get();
   }
   auto silent = std::find_if(FCopies.begin(), FCopies.end(),
@@ -58,8 +58,12 @@ TSoundBuffer* TWaveCollectionItem::Play() {
   }
   buffer->Stop();
   buffer->Rewind();
-  buffer->Play(false);
+  buffer->Play(false, gains);
   return buffer;
+}
+
+void TWaveCollectionItem::SetGains(TPanGains gains) {
+  if (FMain) FMain->SetGains(gains);
 }
 
 void TWaveCollectionItem::Stop() {

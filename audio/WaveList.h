@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "audio/Panning.h"
 #include "audio/Wave.h"
 
 class TSoundDevice;
@@ -50,7 +51,9 @@ class TWaveCollectionItem {
 
   // Starts the effect (restarts a looped one); returns the buffer that plays, or null when the
   // item is not initialised.
-  TSoundBuffer* Play();
+  TSoundBuffer* Play(TPanGains gains = TPanGains::Centre());
+  // Moves the sounding main buffer (a loop) in the stereo field.
+  void SetGains(TPanGains gains);
   // Stops the main buffer and every copy.
   void Stop();
 

@@ -19,6 +19,11 @@ enum class TWindowState { wsNormal, wsMinimized, wsMaximized };
 enum class TBorderStyle { bsSingle, bsNone };
 enum class TMouseButton { mbLeft, mbRight, mbMiddle };
 
+// The buttons and axes of a game pad, in the usual layout (A at the bottom of the four face
+// buttons, Back and Start in the middle). Axes run from -32768 to 32767, triggers from 0 to 32767.
+enum class TPadButton : uint16_t { A, B, X, Y, Back, Start, DpadUp, DpadDown, DpadLeft, DpadRight, Other };
+enum class TPadAxis : uint16_t { LeftX, LeftY, RightX, RightY, TriggerLeft, TriggerRight };
+
 struct TShiftState {
   bool Shift = false;
   bool Alt = false;
@@ -44,6 +49,10 @@ struct TPlatformEvent {
     FocusLost,
     CloseRequest,  // the window's close button; the game may refuse it
     Resized,       // the window's size or state changed (maximise included)
+    PadAxis,       // Axis moved to Value
+    PadButtonDown,
+    PadButtonUp,
+    PadRemoved,    // a pad went away: whatever it held is let go
   };
   TKind Kind = TKind::MouseMove;
   uint16_t Key = 0;
@@ -51,6 +60,9 @@ struct TPlatformEvent {
   TMouseButton Button = TMouseButton::mbLeft;
   int X = 0;
   int Y = 0;
+  TPadButton PadButton = TPadButton::Other;
+  TPadAxis Axis = TPadAxis::LeftX;
+  int Value = 0;
 };
 
 // A 32-bit millisecond clock that wraps, and a way to wait.

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake pkg-config ninja-build
+  build-essential cmake pkg-config ninja-build ccache
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libxmp-dev libcurl4-openssl-dev
   libcairo2-dev libpango1.0-dev librsvg2-dev libespeak-ng-dev espeak-ng-data

@@ -98,6 +98,26 @@ void TGameHarness::Key(uint16_t vk, TShiftState shift) {
   Dispatch(event);
 }
 
+void TGameHarness::PadAxis(TPadAxis axis, int value) {
+  TPlatformEvent event = PlainEvent(TPlatformEvent::TKind::PadAxis);
+  event.Axis = axis;
+  event.Value = value;
+  Dispatch(event);
+}
+
+void TGameHarness::PadButton(TPadButton button, bool down) {
+  TPlatformEvent event = PlainEvent(down ? TPlatformEvent::TKind::PadButtonDown : TPlatformEvent::TKind::PadButtonUp);
+  event.PadButton = button;
+  Dispatch(event);
+}
+
+void TGameHarness::PadPress(TPadButton button) {
+  PadButton(button, true);
+  PadButton(button, false);
+}
+
+void TGameHarness::PadRemoved() { Dispatch(PlainEvent(TPlatformEvent::TKind::PadRemoved)); }
+
 void TGameHarness::Type(const std::string& text) {
   for (char c : text) {
     const unsigned char u = static_cast<unsigned char>(c);

@@ -82,6 +82,12 @@ class TGameHarness {
   void Key(uint16_t vk, TShiftState shift = {});
   // Types capital letters, digits as their keys.
   void Type(const std::string& text);
+  // A game pad, as the window reports it.
+  void PadAxis(TPadAxis axis, int value);
+  void PadButton(TPadButton button, bool down);
+  // Press and release.
+  void PadPress(TPadButton button);
+  void PadRemoved();
   void LoseFocus();
   void GainFocus();
   void CloseWindow();
