@@ -312,6 +312,12 @@ void TReplayRecordWriter::Put(const TReplayRecord& r) {
     if (e.Kind == TKind::KeyDown) PutVarint(FBytes, e.Key);
     if (e.Kind == TKind::MouseDown || e.Kind == TKind::MouseUp) FBytes.push_back(static_cast<uint8_t>(e.Button));
     if (IsWindowEvent(e.Kind)) FBytes.push_back(r.WindowState);
+    if (e.Kind == TKind::PadAxis) {
+      FBytes.push_back(static_cast<uint8_t>(e.Axis));
+      PutSigned(FBytes, e.Value);
+    }
+    if (e.Kind == TKind::PadButtonDown || e.Kind == TKind::PadButtonUp)
+      FBytes.push_back(static_cast<uint8_t>(e.PadButton));
   }
   if (kind == rkEvent && e.X == FPointerX && e.Y == FPointerY) {
     FBytes[eventByteAt] |= 0x80;  // at the pointer: no position follows
@@ -380,7 +386,7 @@ TReplayRecord TReplayRecordReader::Read() {
     e.Kind = TKind::MouseMove;
   } else {
     b = Byte();
-    if ((b & 0x0F) > static_cast<uint8_t>(TKind::Resized))
+    if ((b & 0x0F) > static_cast<uint8_t>(TKind::PadRemoved))
       throw EReplayError("the replay holds an unknown event");
     e.Kind = static_cast<TKind>(b & 0x0F);
     e.Shift = TShiftState{(b & 0x10) != 0, (b & 0x20) != 0, (b & 0x40) != 0};
@@ -398,6 +404,18 @@ TReplayRecord TReplayRecordReader::Read() {
       r.WindowState = Byte();
       if (r.WindowState > static_cast<uint8_t>(TWindowState::wsMaximized))
         throw EReplayError("the replay holds an unknown window state");
+    }
+    if (e.Kind == TKind::PadAxis) {
+      const uint8_t axis = Byte();
+      if (axis > static_cast<uint8_t>(TPadAxis::TriggerRight)) throw EReplayError("the replay holds an unknown pad axis");
+      e.Axis = static_cast<TPadAxis>(axis);
+      e.Value = Signed();
+      if (e.Value < -32768 || e.Value > 32767) throw EReplayError("the replay holds a pad axis out of its range");
+    }
+    if (e.Kind == TKind::PadButtonDown || e.Kind == TKind::PadButtonUp) {
+      const uint8_t button = Byte();
+      if (button > static_cast<uint8_t>(TPadButton::Other)) throw EReplayError("the replay holds an unknown pad button");
+      e.PadButton = static_cast<TPadButton>(button);
     }
   }
   if (kind == rkEvent && (b & 0x80) != 0) {

@@ -181,6 +181,11 @@ TEST(ReplayRecords, EveryKindOfWaitReadsBackAsWritten) {
   press.Button = TMouseButton::mbRight;
   TPlatformEvent shiftedMove = Event(TKind::MouseMove, 10, 10);
   shiftedMove.Shift.Ctrl = true;
+  TPlatformEvent stick = Event(TKind::PadAxis);
+  stick.Axis = TPadAxis::RightY;
+  stick.Value = -32768;
+  TPlatformEvent padButton = Event(TKind::PadButtonUp);
+  padButton.PadButton = TPadButton::Start;
   struct TWait {
     uint32_t Timeout, Elapsed;
     std::optional<TPlatformEvent> Event;
@@ -196,13 +201,16 @@ TEST(ReplayRecords, EveryKindOfWaitReadsBackAsWritten) {
       {1000, 4000000, shiftedMove, TWindowState::wsNormal},  // a long stall
       {30, 31, Event(TKind::FocusLost), TWindowState::wsMinimized},
       {30, 30, Event(TKind::Resized), TWindowState::wsMaximized},
+      {30, 7, stick, TWindowState::wsNormal},
+      {0, 0, padButton, TWindowState::wsNormal},
+      {30, 30, Event(TKind::PadRemoved), TWindowState::wsNormal},
       {0, 0, std::nullopt, TWindowState::wsNormal},  // a last empty poll needs no record
   };
   TReplayRecordWriter writer(400, 300);
   for (const TWait& w : waits) writer.Add(w.Timeout, w.Elapsed, w.Event ? &*w.Event : nullptr, w.State);
   const uint32_t count = writer.Count();
   const std::vector<uint8_t> bytes = writer.Finish();
-  EXPECT_EQ(count, 9u);
+  EXPECT_EQ(count, 12u);
 
   TReplayRecordReader reader(bytes, 400, 300);
   for (size_t i = 0; i + 1 < waits.size(); ++i) {
@@ -223,6 +231,9 @@ TEST(ReplayRecords, EveryKindOfWaitReadsBackAsWritten) {
     EXPECT_EQ(r.Event.Button, w.Event->Button);
     EXPECT_EQ(r.Event.Shift.Alt, w.Event->Shift.Alt);
     EXPECT_EQ(r.Event.Shift.Ctrl, w.Event->Shift.Ctrl);
+    EXPECT_EQ(r.Event.Axis, w.Event->Axis);
+    EXPECT_EQ(r.Event.Value, w.Event->Value);
+    EXPECT_EQ(r.Event.PadButton, w.Event->PadButton);
     if (r.Event.Kind == TKind::FocusLost || r.Event.Kind == TKind::Resized) {
       EXPECT_EQ(r.WindowState, static_cast<uint8_t>(w.State));
     }
