@@ -6,12 +6,16 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/FrameTimer.h"
 #include "app/GamePaths.h"
+#include "app/GameStart.h"
 #include "app/MainForm.h"
 #include "app/Timer.h"
 #include "platform/Places.h"
+#include "platform/replay/ReplayRecorder.h"
 
 TApplication::TApplication(TMainForm& form) : FForm(form) {}
 
@@ -88,16 +92,25 @@ uint32_t TApplication::TimeToNextDeadline() const {
 }
 
 void TApplication::Run() {
-  TWindow& window = *FForm.Platform().Window;
-  while (!FForm.Terminated()) {
-    // Input first, as queued messages come before timers and idle time.
-    TPlatformEvent event;
-    if (window.WaitEvent(event, TimeToNextDeadline())) {
-      Dispatch(event);
-      while (!FForm.Terminated() && window.WaitEvent(event, 0)) Dispatch(event);
-    }
-    if (!FForm.Terminated()) RunDue();
+  while (!FForm.Terminated()) Step();
+}
+
+void TApplication::Step() {
+  // Input first, as queued messages come before timers and idle time.
+  TPlatformEvent event;
+  if (FForm.Platform().Window->WaitEvent(event, TimeToNextDeadline())) {
+    Dispatch(event);
+    FinishStep();
+  } else if (!FForm.Terminated()) {
+    RunDue();
   }
+}
+
+void TApplication::FinishStep() {
+  TWindow& window = *FForm.Platform().Window;
+  TPlatformEvent event;
+  while (!FForm.Terminated() && window.WaitEvent(event, 0)) Dispatch(event);
+  if (!FForm.Terminated()) RunDue();
 }
 
 void GoToLink(TDesktop& desktop, const std::filesystem::path& folder) {
@@ -119,12 +132,75 @@ void GoToLink(TDesktop& desktop, const std::filesystem::path& folder) {
   desktop.Open((error ? link : absolute).string());
 }
 
+namespace {
+
+// Written beside and then renamed, so a crash never leaves half a file.
+bool WriteWhole(const std::filesystem::path& path, const std::string& bytes) {
+  const std::filesystem::path part = path.string() + ".part";
+  {
+    std::ofstream out(part, std::ios::binary | std::ios::trunc);
+    if (!out) return false;
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out.flush()) return false;
+  }
+  std::error_code error;
+  std::filesystem::rename(part, path, error);
+  return !error;
+}
+
+// The score in a name "top-SCORE-N.zrp", or -1 for any other name.
+int64_t TopReplayScore(const std::string& name) {
+  if (name.rfind("top-", 0) != 0 || name.size() < 9 || name.substr(name.size() - 4) != ".zrp") return -1;
+  const size_t dash = name.find('-', 4);
+  if (dash == std::string::npos) return -1;
+  try {
+    return std::stoll(name.substr(4, dash - 4));
+  } catch (const std::exception&) {
+    return -1;
+  }
+}
+
+}  // namespace
+
+void KeepLastReplay(TPlatform& platform, const std::filesystem::path& folder, bool topTen) {
+  const TReplay* replay = platform.Recorder ? platform.Recorder->LastReplay() : nullptr;
+  if (replay == nullptr) return;
+  const std::string bytes = WriteReplay(*replay);
+  WriteWhole(folder / LastReplayFile, bytes);
+  if (!topTen) return;
+  namespace fs = std::filesystem;
+  const fs::path tops = folder / TopReplayFolder;
+  std::error_code error;
+  fs::create_directories(tops, error);
+  std::vector<std::pair<int64_t, fs::path>> kept;
+  for (const auto& entry : fs::directory_iterator(tops, error)) {
+    const int64_t score = TopReplayScore(entry.path().filename().string());
+    if (score >= 0) kept.emplace_back(score, entry.path());
+  }
+  // A free number for this one; of equal scores the older games stay ahead.
+  int n = 1;
+  while (fs::exists(tops / ("top-" + std::to_string(replay->Header.FinalScore) + "-" + std::to_string(n) + ".zrp"))) ++n;
+  const fs::path path = tops / ("top-" + std::to_string(replay->Header.FinalScore) + "-" + std::to_string(n) + ".zrp");
+  if (!WriteWhole(path, bytes)) return;
+  kept.emplace_back(replay->Header.FinalScore, path);
+  std::stable_sort(kept.begin(), kept.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+  for (size_t i = 10; i < kept.size(); ++i) fs::remove(kept[i].second, error);
+}
+
 int RunGame(TPlatform& platform, const TCommandLineOptions& options) {
   const TGamePaths paths = platform.Places ? TGamePaths::Resolve(options, *platform.Places) : TGamePaths();
   {
     std::unique_ptr<TMainForm> form;
     try {
       form = std::make_unique<TMainForm>(platform, paths, options);
+      if (platform.Recorder) {
+        paths.MakeUserFolder();
+        const std::filesystem::path folder = paths.UserFolder().empty() ? "." : paths.UserFolder();
+        TMainForm& game = *form;
+        RecordGames(game, *platform.Recorder, [&platform, &game, folder] {
+          KeepLastReplay(platform, folder, game.Score > game.HighScores[9].Score);
+        });
+      }
       form->ShowForm();
     } catch (const std::exception& error) {
       platform.Window->ShowMessage("Zarvok", error.what());

@@ -17,6 +17,11 @@ class TApplication {
 
   // Runs until the form terminates the application.
   void Run();
+  // One turn of the loop: wait for an event or the next deadline, hand out what came, run what
+  // is due.
+  void Step();
+  // The rest of a turn after an event was handled: the events still queued, then what is due.
+  void FinishStep();
 
   // One event, as the form's window would route it.
   void Dispatch(const TPlatformEvent& event);
@@ -40,6 +45,17 @@ class TApplication {
 // Internet shortcuts (Linux) is given the address on the file's "URL=" line; a file without such
 // a line is opened as it is.
 void GoToLink(TDesktop& desktop, const std::filesystem::path& folder = ".");
+
+// The file the last game's replay is kept in, beside the settings.
+inline constexpr const char* LastReplayFile = "last.zrp";
+
+// The folder (in the user folder) with the replays of the player's top-ten games.
+inline constexpr const char* TopReplayFolder = "replays";
+
+// Writes the platform recorder's last game to LastReplayFile in the folder, and when its score
+// enters the top ten also to TopReplayFolder/top-SCORE-N.zrp, where only the ten best stay. A
+// failure to write costs only the replay.
+void KeepLastReplay(TPlatform& platform, const std::filesystem::path& folder = ".", bool topTen = false);
 
 // The whole program on a platform: finds the game's folders (through the platform's places;
 // without them, the working folder), builds the form, shows it, runs the loop and then GoToLink

@@ -12,6 +12,10 @@ TCommandLine::TCommandLine() {
        [](TCommandLineOptions& o, const std::string&) { o.FullScreen = true; }},
       {"--data", "DIR", "read the game's data (Data/, Music/) from DIR",
        [](TCommandLineOptions& o, const std::string& value) { o.DataDir = value; }},
+      {"--replay", "FILE", "play the recorded game FILE (e.g. last.zrp) in the window; Esc ends it",
+       [](TCommandLineOptions& o, const std::string& value) { o.ReplayFile = value; }},
+      {"--verify", "", "with --replay: play it headless at full speed and check its score",
+       [](TCommandLineOptions& o, const std::string&) { o.Verify = true; }},
   };
 }
 

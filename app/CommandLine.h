@@ -14,6 +14,10 @@ struct TCommandLineOptions {
   std::optional<bool> FullScreen;
   // The folder holding Data/ and Music/, tried before any other place; empty when not given.
   std::string DataDir;
+  // A recorded game to play back instead of playing (--replay FILE); with Verify, headless and as
+  // fast as it goes, printing whether it reaches the score it claims.
+  std::string ReplayFile;
+  bool Verify = false;
 };
 
 // Reads the program's arguments into TCommandLineOptions. Every option is one row of a table,

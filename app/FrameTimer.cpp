@@ -17,6 +17,10 @@ uint32_t TFrameTimer::TimeToNext() const {
   return elapsed >= interval ? 0 : interval - elapsed;
 }
 
+uint32_t TFrameTimer::Elapsed() const { return FClock.Milliseconds() - FOldTime; }
+
+void TFrameTimer::SetElapsed(uint32_t elapsed) { FOldTime = FClock.Milliseconds() - elapsed; }
+
 bool TFrameTimer::Poll() {
   if (!FEnabled) return false;
   const uint32_t now = FClock.Milliseconds();

@@ -25,6 +25,10 @@ class TFrameTimer {
   // Milliseconds until the next tick (0 when due); meaningful while Enabled().
   uint32_t TimeToNext() const;
 
+  // Milliseconds since the last tick; setting it puts the timer at that point of its interval.
+  uint32_t Elapsed() const;
+  void SetElapsed(uint32_t elapsed);
+
   void Activate();
   void Deactivate();
 

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -236,6 +237,14 @@ class TMainForm {
   void PlayMusic(const std::string& number);
   void StopMusic();
 
+  // --- Hooks for a recorder or a replay ---
+  // Run when a game starts (the menu is gone, the first level not yet built) and when the screen
+  // leaves the game (game over or back to the menu).
+  std::function<void()> OnGameStart;
+  std::function<void()> OnGameEnd;
+  // The recording of the game that just ended, sent after its score; empty when there is none.
+  std::function<std::string()> LastGameReplay;
+
   // --- Shared helpers ---
   int32_t Random(int32_t n) { return FRandom.Random(n); }
   // Re-seeds the generator from the clock.
@@ -246,6 +255,7 @@ class TMainForm {
   std::string Caption() const;
   void ShowMessage(const std::string& text);
   TPlatform& Platform() { return FPlatform; }
+  TRandom& RandomGenerator() { return FRandom; }
   // Where the game's data and the player's files are.
   const TGamePaths& Paths() const { return FPaths; }
   const TCommandLineOptions& Options() const { return FOptions; }

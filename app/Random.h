@@ -26,6 +26,10 @@ class TRandom {
     }
   }
 
+  // The whole state, so that a recorded game can start where the original did.
+  uint64_t State() const { return FState; }
+  void SetState(uint64_t state) { FState = state; }
+
  private:
   uint32_t Next() {
     const uint64_t old = FState;

@@ -15,6 +15,10 @@ void TTimer::SetInterval(uint32_t interval) {
   if (FEnabled) FStart = FClock.Milliseconds();
 }
 
+uint32_t TTimer::Elapsed() const { return FClock.Milliseconds() - FStart; }
+
+void TTimer::SetElapsed(uint32_t elapsed) { FStart = FClock.Milliseconds() - elapsed; }
+
 bool TTimer::Armed() const { return FEnabled && FInterval != 0 && OnTimer; }
 
 uint32_t TTimer::TimeToNext() const {

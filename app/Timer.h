@@ -23,6 +23,9 @@ class TTimer {
   uint32_t TimeToNext() const;
   // Enabled with a non-zero interval and a handler: the only state in which it can fire.
   bool Armed() const;
+  // Milliseconds since the interval began; setting it puts the timer at that point of its interval.
+  uint32_t Elapsed() const;
+  void SetElapsed(uint32_t elapsed);
 
   std::function<void()> OnTimer;
 

@@ -11,7 +11,7 @@ TSpriteEngineComponent::~TSpriteEngineComponent() {
 }
 
 void TSpriteEngineComponent::DrawAll() {
-  if (FDisplay == nullptr || !FDisplay->Initialized() || FEngine->Surface == nullptr) return;
+  if (!Drawing || FDisplay == nullptr || !FDisplay->Initialized() || FEngine->Surface == nullptr) return;
   FEngine->DrawCount = 0;
   FEngine->DrawAll();
 }

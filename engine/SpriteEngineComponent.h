@@ -22,6 +22,9 @@ class TSpriteEngineComponent : public TDisplayListener {
   void FreeDead() { FEngine->FreeDead(); }
   // Nothing while the display is not started.
   void DrawAll();
+  // Off when nobody looks at the frames (a replay verified headless): no rule reads the back
+  // buffer or anything that drawing changes, so the game plays the same without it.
+  bool Drawing = true;
 
   void DisplayNotify(TDisplay& display, TDisplayNotification notification) override;
 

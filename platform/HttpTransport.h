@@ -10,13 +10,14 @@ class EHttpError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// One HTTP GET as the game sends it; THttpClient fills in the game's headers.
+// One HTTP GET (or, with a body, POST) as the game sends it; THttpClient fills in the game's headers.
 struct THttpRequest {
   std::string Url;          // full address; the transport encodes its query part
   std::string Accept;       // value of the Accept header
   std::string UserAgent;    // value of the User-Agent header
   std::string ContentType;  // value of the Content-Type header
   uint32_t TimeoutMs = 0;   // whole request, connection included; 0 = no limit
+  std::string Body;         // when not empty, the request is a POST of these bytes
 };
 
 // Sends HTTP GET requests for the game (libcurl in the real game, a scripted fake in tests).

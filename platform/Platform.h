@@ -8,6 +8,7 @@ class TSurface;
 class TAudioOutput;
 class TMusicLib;
 class THttpTransport;
+class TReplayRecorder;
 class TPlaces;
 
 // What the game needs of its surroundings. The SDL backend (platform/sdl/) is the real one; the
@@ -113,6 +114,9 @@ struct TPlatform {
   TPlatform(TPlatform&&) noexcept;
   TPlatform& operator=(TPlatform&&) noexcept;
 
+  // Set when the games played on this platform are recorded; the clock and window feed it, so it
+  // is made before them and goes after them.
+  std::unique_ptr<TReplayRecorder> Recorder;
   std::unique_ptr<TClock> Clock;
   std::unique_ptr<TWindow> Window;
   std::unique_ptr<TDesktop> Desktop;

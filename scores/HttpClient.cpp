@@ -54,3 +54,15 @@ std::string THttpClient::Get(const std::string& url) {
   request.TimeoutMs = FTimeoutMs;
   return FTransport->Get(request);
 }
+
+std::string THttpClient::Post(const std::string& url, const std::string& body, const std::string& contentType) {
+  if (FTransport == nullptr) throw EHttpError("No network connection");
+  THttpRequest request;
+  request.Url = EncodeUrlQuery(url);
+  request.Accept = "text/plain, */*";
+  request.UserAgent = "Mozilla/3.0 (compatible; Zarvok)";
+  request.ContentType = contentType;
+  request.TimeoutMs = FTimeoutMs;
+  request.Body = body;
+  return FTransport->Get(request);
+}

@@ -16,6 +16,8 @@ class THttpClient {
 
   // The response body; raises EHttpError when the request fails.
   std::string Get(const std::string& url);
+  // POSTs body as contentType to the address; the response body, or EHttpError.
+  std::string Post(const std::string& url, const std::string& body, const std::string& contentType);
 
   uint32_t Timeout() const { return FTimeoutMs; }
   void SetTimeout(uint32_t milliseconds) { FTimeoutMs = milliseconds; }

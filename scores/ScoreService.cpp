@@ -65,4 +65,13 @@ void TMainForm::SubmitScore() {
   } catch (const std::exception&) {
     // The server's answer to a submission is not examined, and neither is a failure.
   }
+  // The game itself, so the server can play it again and mark the score verified. A server
+  // without the address, or any failure, leaves the score as it was: unverified.
+  const std::string replay = LastGameReplay ? LastGameReplay() : std::string();
+  if (replay.empty()) return;
+  try {
+    HttpClient1->Post(ScoreServerAddress(ReplaySubmissionPath) + VersionReplyValue(reply), replay,
+                      "application/octet-stream");
+  } catch (const std::exception&) {
+  }
 }

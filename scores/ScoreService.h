@@ -10,6 +10,8 @@ inline constexpr const char* VersionQueryPath = "/cgi/version.pl?version&prg=Zar
 inline constexpr const char* SubmissionPath = "/cgi/version.pl?hs&prg=Zarvok&inf=";
 inline constexpr const char* OnlineHighScoresPath = "/cgi/version.pl?prg=Zarvok&show&type=0";
 inline constexpr const char* WebSitePath = "/";
+// Where the replay of a submitted game goes, with the token of its submission after "p=".
+inline constexpr const char* ReplaySubmissionPath = "/cgi/replay?prg=Zarvok&p=";
 
 // The score server's base address (a build setting) followed by path.
 std::string ScoreServerAddress(const std::string& path);

@@ -244,7 +244,7 @@ void TConnectionFront::Examine(int socket) {
   const auto found = FWaiting.find(socket);
   if (found == FWaiting.end()) return;
   THttpConnection& connection = *found->second;
-  const THttpConnection::TFill fill = connection.Fill(FLimits.Head.MaxHead + FLimits.Head.MaxBody);
+  const THttpConnection::TFill fill = connection.Fill(FLimits.Head.MaxHead + FLimits.Head.LargestBody());
   THeadCheck check = CheckRequest(connection.Unanswered(), FLimits.Head);
   if (check.State == THeadCheck::TState::Refused) {
     Refuse(connection, check.Status, check.Head.Method, check.Head.Target);

@@ -148,9 +148,19 @@ ticked and press Enter: the game sends the score to this server, and it appears 
   return page;
 }
 
-std::string RenderTablePage(const std::vector<TScoreRow>& rows) {
+std::string ReplayAddress(int64_t scoreId) { return "/replay/" + std::to_string(scoreId) + ".zrp"; }
+
+std::string RenderTablePage(const std::vector<TScoreRow>& rows, bool all) {
   std::string page = PageHead("Zarvok - online top 100", "The best 100 Zarvok scores sent to this server.");
   page += "<main id=\"main\">\n<h1 class=\"stencil\">Online top 100</h1>\n";
+  // A verified score is one whose recorded game the server played again and saw reach it.
+  if (all) {
+    page += "<p class=\"lead\">Every score sent, verified or not. <a href=\"" + std::string(TablePath) +
+            "\">Only the verified ones</a></p>\n";
+  } else {
+    page += "<p class=\"lead\">Verified scores only: the server played each game again from its replay. "
+            "<a href=\"" + std::string(TablePath) + "&amp;all\">Show every score</a></p>\n";
+  }
   page += "<div class=\"table-wrap\" role=\"region\" aria-labelledby=\"table-caption\" tabindex=\"0\">\n";
   page += "<table class=\"scores\">\n<caption id=\"table-caption\">The best Zarvok scores, highest first</caption>\n";
   page += "<thead><tr><th scope=\"col\">Rank</th><th scope=\"col\">Name<span class=\"add-inline\"> and text</span></th><th scope=\"col\">Score</th>"
@@ -167,7 +177,12 @@ std::string RenderTablePage(const std::vector<TScoreRow>& rows) {
     page += "<th scope=\"row\" class=\"name\">" + HtmlEscape(row.Name);
     if (!row.Additional.empty()) page += "<span class=\"add-inline\">" + HtmlEscape(row.Additional) + "</span>";
     page += "</th>";
-    page += "<td class=\"score\">" + std::to_string(row.Score) + "</td>";
+    page += "<td class=\"score\">" + std::to_string(row.Score);
+    if (row.Verified)
+      page += "<a class=\"verified\" href=\"" + ReplayAddress(row.Id) + "\" title=\"verified: download its replay\">&#10003; replay</a>";
+    else if (all)
+      page += "<span class=\"unverified\">unverified</span>";
+    page += "</td>";
     page += "<td class=\"add\">" + HtmlEscape(row.Additional) + "</td>";
     page += "<td class=\"date\"><time datetime=\"" + date + "\">" + date + "</time></td></tr>\n";
   }
@@ -282,6 +297,9 @@ table.scores { width: 100%; border-collapse: collapse; font-variant-numeric: tab
 }
 .scores tbody tr:nth-child(even) { background: rgba(74, 84, 51, .25); }
 .scores .rank, .scores .score { text-align: right; }
+.scores .verified, .scores .unverified { margin-left: 0.5em; font-size: 0.8em; }
+.scores .verified { color: var(--sand); }
+.scores .unverified { color: var(--khaki); font-style: italic; }
 .scores thead th:nth-child(1), .scores thead th:nth-child(3) { text-align: right; }
 .scores .name { font-weight: 700; letter-spacing: .05em; }
 .scores .podium .rank, .scores .podium .name { color: var(--rust); }

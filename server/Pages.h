@@ -16,7 +16,10 @@ inline constexpr std::string_view StyleSheetPath = "/site.css";
 
 // screenshots: file names under /static/screenshots/, shown in this order; none gives a placeholder.
 std::string RenderSitePage(const std::vector<std::string>& screenshots);
-std::string RenderTablePage(const std::vector<TScoreRow>& rows);
+// all: the rows are every score, not only the verified ones; each verified row links its replay.
+std::string RenderTablePage(const std::vector<TScoreRow>& rows, bool all = false);
+// Where a score's replay file is served.
+std::string ReplayAddress(int64_t scoreId);
 std::string RenderErrorPage(int status, std::string_view message);
 const std::string& SiteStyleSheet();
 

@@ -116,7 +116,9 @@ THeadCheck CheckRequest(std::string_view bytes, const THeadLimits& limits) {
     }
     bodyLength = length;
   }
-  if (bodyLength > limits.MaxBody) return Refuse(413, std::move(head));
+  const bool upload = !limits.UploadPath.empty() && head.Method == "POST" &&
+                      std::string_view(head.Target).substr(0, head.Target.find('?')) == limits.UploadPath;
+  if (bodyLength > (upload ? limits.MaxUploadBody : limits.MaxBody)) return Refuse(413, std::move(head));
   if (const std::string* range = head.Find("Range"); range != nullptr && !RangesAcceptable(*range, limits.MaxRanges)) {
     return Refuse(416, std::move(head));
   }

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -37,6 +38,12 @@ struct THeadLimits {
   size_t MaxLine = 8 * 1024;
   size_t MaxBody = 64 * 1024;
   size_t MaxRanges = 4;
+  // One address takes larger bodies: a POST to UploadPath (its query aside) may bring up to
+  // MaxUploadBody. None when UploadPath is empty.
+  std::string UploadPath;
+  size_t MaxUploadBody = 0;
+  // The largest body any request may bring.
+  size_t LargestBody() const { return UploadPath.empty() ? MaxBody : std::max(MaxBody, MaxUploadBody); }
 };
 
 // Reads the head at the start of bytes; Complete only when the body has fully arrived too.

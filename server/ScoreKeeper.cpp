@@ -49,7 +49,7 @@ TReply TScoreKeeper::HandleScript(std::string_view target, const std::string& cl
     reply.Body = RenderErrorPage(404, "There is no such table.");
     return reply;
   }
-  return Table();
+  return Table(query.Has("all"));
 }
 
 TReply TScoreKeeper::Version(const std::string& clientAddress) {
@@ -100,11 +100,11 @@ TReply TScoreKeeper::Submit(const std::string* coded, const std::string& clientA
   return reply;
 }
 
-TReply TScoreKeeper::Table() {
+TReply TScoreKeeper::Table(bool all) {
   TReply reply;
   reply.ContentType = "text/html; charset=utf-8";
   try {
-    reply.Body = RenderTablePage(FStore.Top(TableSize));
+    reply.Body = RenderTablePage(all ? FStore.Top(TableSize) : FStore.TopVerified(TableSize), all);
   } catch (const EScoreStoreError& error) {
     if (FLog) FLog(std::string("score database: ") + error.what());
     reply.Status = 503;

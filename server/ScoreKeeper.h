@@ -46,7 +46,8 @@ class TScoreKeeper {
 
   TReply Version(const std::string& clientAddress);
   TReply Submit(const std::string* coded, const std::string& clientAddress);
-  TReply Table();
+  // The verified scores, or all of them.
+  TReply Table(bool all);
 
  private:
   TReply Refused(const std::string& clientAddress, const std::string& reason) const;

@@ -9,6 +9,7 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/replay/Replay.h"
 #include "server/ConnectionFront.h"
 #include "server/Pages.h"
 #include "server/StaticFolder.h"
@@ -89,6 +90,11 @@ TScoreServer::TScoreServer(const TServerOptions& options, std::ostream* log, con
     : FOptions(options), FLog(log) {
   if (FOptions.StaticDir.empty()) FOptions.StaticDir = DefaultStaticDir();
   FStore = OpenScoreStore(FOptions.Database, FOptions.DataDir);
+  if (!FOptions.GameData.empty()) {
+    FVerifier = std::make_unique<TReplayVerifier>(
+        *FStore, VerifyPaths(FOptions.GameData, FOptions.DataDir), static_cast<std::size_t>(FOptions.ReplayQueue),
+        [this](const std::string& line) { LogLine(line); });
+  }
   FKeeper = std::make_unique<TScoreKeeper>(*FStore, clock, FOptions.Key, FOptions.RateLimit,
                                            [this](const std::string& line) { LogLine(line); });
   FStatic = std::make_unique<TStaticFolder>(FOptions.StaticDir);
@@ -96,8 +102,11 @@ TScoreServer::TScoreServer(const TServerOptions& options, std::ostream* log, con
   limits.Workers = FOptions.Threads;
   limits.MaxPerAddress = FOptions.MaxConnectionsPerAddress;
   limits.TrustedProxy = FOptions.TrustedProxy;
+  // Replays come up to 1 MB (one byte more, so that a larger one is refused with its reason).
+  limits.Head.UploadPath = "/cgi/replay";
+  limits.Head.MaxUploadBody = MaxReplayBytes + 1;
   FHttp = std::make_unique<THttpEngine>();
-  FHttp->set_payload_max_length(limits.Head.MaxBody);
+  FHttp->set_payload_max_length(limits.Head.LargestBody());
   // Only the Keep-Alive header the library writes reads these; the front keeps them.
   FHttp->set_keep_alive_timeout(std::chrono::duration_cast<std::chrono::seconds>(limits.IdleTimeout).count());
   FHttp->set_keep_alive_max_count(static_cast<size_t>(limits.MaxRequestsPerConnection));
@@ -123,6 +132,18 @@ void TScoreServer::Route() {
   httplib::Server& http = *FHttp;
   http.Get("/cgi/version.pl", [this](const httplib::Request& request, httplib::Response& response) {
     Answer(FKeeper->HandleScript(request.target, request.remote_addr), response);
+  });
+  http.Post("/cgi/replay", [this](const httplib::Request& request, httplib::Response& response) {
+    Answer(TakeReplay(request.get_param_value("p"), request.body), response);
+  });
+  http.Get(R"(/replay/(\d{1,18})\.zrp)", [this](const httplib::Request& request, httplib::Response& response) {
+    const std::optional<std::string> replay = FStore->Replay(std::stoll(request.matches[1]));
+    if (!replay) {
+      response.status = 404;
+      return;
+    }
+    response.set_header("Content-Disposition", "attachment");
+    response.set_content(*replay, "application/octet-stream");
   });
   http.Get("/", [this](const httplib::Request&, httplib::Response& response) {
     response.set_content(RenderSitePage(ListScreenshots(FOptions.StaticDir)), "text/html; charset=utf-8");
@@ -192,4 +213,32 @@ void TScoreServer::LogAnswer(const std::string& client, std::string_view method,
   line += '\n';
   std::lock_guard lock(FLogLock);
   *FLog << line << std::flush;
+}
+
+TReply TScoreServer::TakeReplay(const std::string& token, const std::string& body) {
+  TReply reply;
+  const auto refuse = [&reply](int status, const std::string& reason) {
+    reply.Status = status;
+    reply.Body = "ERROR|" + reason;
+    return reply;
+  };
+  if (!FVerifier) return refuse(503, "this server does not check replays");
+  if (body.size() > MaxReplayBytes) return refuse(413, "the replay is larger than 1 MB");
+  try {
+    ReadReplay(body);
+  } catch (const EReplayError& error) {
+    return refuse(400, error.what());
+  }
+  std::optional<TReplayTarget> target;
+  try {
+    target = FStore->AddReplay(token, body);
+  } catch (const EScoreStoreError& error) {
+    LogLine(std::string("score database: ") + error.what());
+    return refuse(503, "the replay cannot be kept just now");
+  }
+  if (!target) return refuse(404, "no score without a replay came with this token");
+  if (!FVerifier->Enqueue({target->ScoreId, target->Score, body}))
+    return refuse(503, "too many replays wait for their check; the score stays unverified");
+  reply.Body = "OK|queued";
+  return reply;
 }

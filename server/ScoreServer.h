@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "server/ReplayVerifier.h"
 #include "server/ScoreKeeper.h"
 #include "server/ScoreStore.h"
 #include "server/ServerClock.h"
@@ -39,9 +40,13 @@ class TScoreServer {
   void Stop();
 
   TScoreStore& Store() { return *FStore; }
+  // Null unless the server checks replays (--game-data).
+  TReplayVerifier* Verifier() { return FVerifier.get(); }
 
  private:
   void Route();
+  // The replay sent after a score, for the score submitted with token: kept and queued.
+  TReply TakeReplay(const std::string& token, const std::string& body);
   void Answer(const TReply& reply, httplib::Response& response) const;
   void LogRequest(const httplib::Request& request, const httplib::Response& response);
   void LogLine(const std::string& text);
@@ -53,6 +58,7 @@ class TScoreServer {
   std::mutex FLogLock;
   std::unique_ptr<TScoreStore> FStore;
   std::unique_ptr<TScoreKeeper> FKeeper;
+  std::unique_ptr<TReplayVerifier> FVerifier;
   std::unique_ptr<TStaticFolder> FStatic;
   std::unique_ptr<THttpEngine> FHttp;
   std::unique_ptr<TConnectionFront> FFront;

@@ -26,3 +26,13 @@ std::unique_ptr<TScoreStore> OpenScoreStore(const std::string& database, const s
   if (IsPostgresAddress(database)) return std::make_unique<TPostgresScoreStore>(database, PostgresPoolSize);
   throw EScoreStoreError("--database takes a postgresql:// address");
 }
+
+std::optional<TReplayTarget> TScoreStore::AddReplay(const std::string&, const std::string&) {
+  throw EScoreStoreError("this store keeps no replays");
+}
+
+void TScoreStore::SetVerified(int64_t, bool) { throw EScoreStoreError("this store keeps no replays"); }
+
+std::optional<std::string> TScoreStore::Replay(int64_t) const { return std::nullopt; }
+
+std::vector<TScoreRow> TScoreStore::TopVerified(int32_t) const { return {}; }

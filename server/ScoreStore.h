@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -23,6 +24,14 @@ struct TScoreRow {
   int32_t Score = 0;
   std::string Additional;
   int64_t Submitted = 0;  // seconds since 1970-01-01 UTC
+  int64_t Id = 0;         // the score's key in the store
+  bool Verified = false;  // its game was played again from its replay and reached it
+};
+
+// The score a replay was sent for.
+struct TReplayTarget {
+  int64_t ScoreId = 0;
+  int32_t Score = 0;
 };
 
 // Everything the score server keeps: the scores, the one-time tokens with their expiry and the
@@ -56,6 +65,18 @@ class TScoreStore {
                             int32_t perMinute) = 0;
   // Drops expired tokens and attempts older than the rate window.
   virtual void Forget(int64_t nowUnix) = 0;
+
+  // Replays of the submitted games, kept beside their scores. A store that keeps none refuses
+  // them (EScoreStoreError) and shows no score as verified.
+  // Keeps the replay for the score submitted with this token when that score has none yet; the
+  // score, or nothing when no score came with the token or it has a replay already.
+  virtual std::optional<TReplayTarget> AddReplay(const std::string& token, const std::string& replay);
+  // Marks the score verified (its replay reached it exactly) or not.
+  virtual void SetVerified(int64_t scoreId, bool verified);
+  // The replay kept for a score, if any.
+  virtual std::optional<std::string> Replay(int64_t scoreId) const;
+  // Top(count) among the verified scores only.
+  virtual std::vector<TScoreRow> TopVerified(int32_t count) const;
 
   // The schema version the store runs on after its migrations.
   virtual int32_t SchemaVersion() const = 0;

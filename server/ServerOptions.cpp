@@ -58,6 +58,11 @@ TServerOptions ParseServerOptions(const std::vector<std::string>& arguments) {
       options.RateLimit = ParseNumber(option, value, 0, 1'000'000'000);
     } else if (option == "--threads") {
       options.Threads = ParseNumber(option, value, 1, 1024);
+    } else if (option == "--game-data") {
+      if (value.empty()) throw EServerOptionsError("--game-data needs the game's folder");
+      options.GameData = value;
+    } else if (option == "--replay-queue") {
+      options.ReplayQueue = ParseNumber(option, value, 1, 100000);
     } else if (option == "--connections-per-address") {
       options.MaxConnectionsPerAddress = ParseNumber(option, value, 1, 100000);
     } else if (option == "--trusted-proxy") {
@@ -84,6 +89,9 @@ std::string ServerUsage() {
          "  --rate-limit N     submissions per client address and minute (default 10, 0 = no limit);\n"
          "                     version queries: three times as many\n"
          "  --threads N        request threads (default 16)\n"
+         "  --game-data DIR    the game's folder (holding Data/): replays sent after scores are played\n"
+         "                     again and their scores marked verified; without it none is verified\n"
+         "  --replay-queue N   replays waiting for their check at most (default 64)\n"
          "  --connections-per-address N\n"
          "                     open connections one client address may hold (default 8)\n"
          "  --trusted-proxy ADDR\n"

@@ -23,6 +23,8 @@ struct TServerOptions {
   std::string StaticDir;  // empty: the static folder of the source tree
   int32_t RateLimit = 10;  // submissions per address and minute, 0 for none
   int32_t Threads = 16;
+  std::string GameData;  // the game's folder (with Data/): replays are verified when given
+  int32_t ReplayQueue = 64;  // replays waiting for their check at most
   int32_t MaxConnectionsPerAddress = 8;  // open connections one client address may hold
   std::string TrustedProxy;  // a reverse proxy whose X-Forwarded-For is believed; empty for none
   bool Log = true;

@@ -77,9 +77,19 @@ TSqliteScoreStore::TSqliteScoreStore(const std::string& file, bool create) : FFi
     FInode = status.st_ino;
   }
   FInsert = Prepare(
-      "INSERT INTO scores (type, name, score, additional, submitted) VALUES (0, ?1, ?2, ?3, ?4)");
+      "INSERT INTO scores (type, name, score, additional, submitted, token) VALUES (0, ?1, ?2, ?3, ?4, ?5)");
   FTop = Prepare(
-      "SELECT name, score, additional, submitted FROM scores WHERE type = 0 ORDER BY score DESC, id LIMIT ?1");
+      "SELECT name, score, additional, submitted, id, verified FROM scores WHERE type = 0"
+      " ORDER BY score DESC, id LIMIT ?1");
+  FTopVerified = Prepare(
+      "SELECT name, score, additional, submitted, id, verified FROM scores WHERE type = 0 AND verified = 1"
+      " ORDER BY score DESC, id LIMIT ?1");
+  FReplayTarget = Prepare(
+      "SELECT s.id, s.score FROM scores s WHERE s.token = ?1 AND s.token IS NOT NULL"
+      " AND NOT EXISTS (SELECT 1 FROM replays r WHERE r.score_id = s.id)");
+  FAddReplay = Prepare("INSERT INTO replays (score_id, data) VALUES (?1, ?2)");
+  FSetVerified = Prepare("UPDATE scores SET verified = ?2 WHERE id = ?1");
+  FReplay = Prepare("SELECT data FROM replays WHERE score_id = ?1");
   FAll = Prepare("SELECT name, score, additional, submitted FROM scores WHERE type = 0 ORDER BY id");
   FCount = Prepare("SELECT COUNT(*) FROM scores");
   FAddToken = Prepare("INSERT INTO tokens (token, expires) VALUES (?1, ?2)");
@@ -142,6 +152,10 @@ std::vector<TScoreRow> TSqliteScoreStore::ReadRows(sqlite3_stmt* statement) cons
     row.Score = sqlite3_column_int(statement, 1);
     row.Additional = text(2);
     row.Submitted = sqlite3_column_int64(statement, 3);
+    if (sqlite3_column_count(statement) >= 6) {
+      row.Id = sqlite3_column_int64(statement, 4);
+      row.Verified = sqlite3_column_int(statement, 5) != 0;
+    }
     rows.push_back(std::move(row));
   }
   if (step != SQLITE_DONE) Fail("cannot read the scores");
@@ -206,6 +220,7 @@ bool TSqliteScoreStore::AddWithToken(const std::string& token, const TSubmission
     sqlite3_bind_int(FInsert.get(), 2, submission.Score);
     BindText(FInsert.get(), 3, submission.Additional);
     sqlite3_bind_int64(FInsert.get(), 4, nowUnix);
+    BindText(FInsert.get(), 5, token);
     if (sqlite3_step(FInsert.get()) != SQLITE_DONE) Fail("cannot store the score");
   }
   transaction.Commit();
@@ -275,4 +290,55 @@ TSqliteScoreStore::TStatement TSqliteScoreStore::Prepare(const char* sql) {
 void TSqliteScoreStore::Fail(const std::string& what) const {
   const char* reason = FDatabase ? sqlite3_errmsg(FDatabase.get()) : "out of memory";
   throw EScoreStoreError(what + ": " + reason);
+}
+
+std::vector<TScoreRow> TSqliteScoreStore::TopVerified(int32_t count) const {
+  std::lock_guard lock(FLock);
+  TStatementUse use(FTopVerified.get());
+  sqlite3_bind_int(FTopVerified.get(), 1, count);
+  return ReadRows(FTopVerified.get());
+}
+
+std::optional<TReplayTarget> TSqliteScoreStore::AddReplay(const std::string& token, const std::string& replay) {
+  std::lock_guard lock(FLock);
+  CheckFileIsThere();
+  TTransaction transaction(*this);
+  TReplayTarget target;
+  {
+    TStatementUse use(FReplayTarget.get());
+    BindText(FReplayTarget.get(), 1, token);
+    const int step = sqlite3_step(FReplayTarget.get());
+    if (step == SQLITE_DONE) return std::nullopt;
+    if (step != SQLITE_ROW) Fail("cannot find the score of the replay");
+    target.ScoreId = sqlite3_column_int64(FReplayTarget.get(), 0);
+    target.Score = sqlite3_column_int(FReplayTarget.get(), 1);
+  }
+  {
+    TStatementUse use(FAddReplay.get());
+    sqlite3_bind_int64(FAddReplay.get(), 1, target.ScoreId);
+    sqlite3_bind_blob(FAddReplay.get(), 2, replay.data(), static_cast<int>(replay.size()), SQLITE_TRANSIENT);
+    if (sqlite3_step(FAddReplay.get()) != SQLITE_DONE) Fail("cannot store the replay");
+  }
+  transaction.Commit();
+  return target;
+}
+
+void TSqliteScoreStore::SetVerified(int64_t scoreId, bool verified) {
+  std::lock_guard lock(FLock);
+  CheckFileIsThere();
+  TStatementUse use(FSetVerified.get());
+  sqlite3_bind_int64(FSetVerified.get(), 1, scoreId);
+  sqlite3_bind_int(FSetVerified.get(), 2, verified ? 1 : 0);
+  if (sqlite3_step(FSetVerified.get()) != SQLITE_DONE) Fail("cannot mark the score");
+}
+
+std::optional<std::string> TSqliteScoreStore::Replay(int64_t scoreId) const {
+  std::lock_guard lock(FLock);
+  TStatementUse use(FReplay.get());
+  sqlite3_bind_int64(FReplay.get(), 1, scoreId);
+  const int step = sqlite3_step(FReplay.get());
+  if (step == SQLITE_DONE) return std::nullopt;
+  if (step != SQLITE_ROW) Fail("cannot read the replay");
+  const auto* data = static_cast<const char*>(sqlite3_column_blob(FReplay.get(), 0));
+  return std::string(data == nullptr ? "" : data, static_cast<size_t>(sqlite3_column_bytes(FReplay.get(), 0)));
 }

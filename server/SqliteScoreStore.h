@@ -30,6 +30,10 @@ class TSqliteScoreStore : public TScoreStore {
   bool CountAttempt(std::string_view kind, const std::string& address, int64_t nowUnix, int32_t perMinute) override;
   void Forget(int64_t nowUnix) override;
   int32_t SchemaVersion() const override;
+  std::optional<TReplayTarget> AddReplay(const std::string& token, const std::string& replay) override;
+  void SetVerified(int64_t scoreId, bool verified) override;
+  std::optional<std::string> Replay(int64_t scoreId) const override;
+  std::vector<TScoreRow> TopVerified(int32_t count) const override;
   std::string Where() const override { return FFile; }
 
  private:
@@ -69,4 +73,9 @@ class TSqliteScoreStore : public TScoreStore {
   TStatement FAddAttempt;
   TStatement FForgetTokens;
   TStatement FForgetAttempts;
+  TStatement FTopVerified;
+  TStatement FReplayTarget;
+  TStatement FAddReplay;
+  TStatement FSetVerified;
+  TStatement FReplay;
 };

@@ -20,6 +20,14 @@ const std::vector<TMigration>& SqliteMigrations() {
        "CREATE TABLE attempts (kind TEXT NOT NULL, address TEXT NOT NULL, at INTEGER NOT NULL);"
        "CREATE INDEX attempts_by_address ON attempts (kind, address, at);"
        "CREATE INDEX attempts_by_time ON attempts (at);"},
+      // Version 2: each score remembers its token, so the replay sent after it finds it; a
+      // replay per score, and whether it reproduced the score.
+      {2,
+       "ALTER TABLE scores ADD COLUMN token TEXT;"
+       "ALTER TABLE scores ADD COLUMN verified INTEGER NOT NULL DEFAULT 0;"
+       "CREATE INDEX scores_by_token ON scores (token);"
+       "CREATE INDEX scores_verified_by_rank ON scores (type, verified, score DESC, id);"
+       "CREATE TABLE replays (score_id INTEGER PRIMARY KEY REFERENCES scores (id), data BLOB NOT NULL);"},
   };
   return Steps;
 }

@@ -9,7 +9,7 @@ packages=(
   libsdl2-dev libxmp-dev libcurl4-openssl-dev
   libcairo2-dev libpango1.0-dev librsvg2-dev libespeak-ng-dev espeak-ng-data
   fonts-bebas-neue fonts-league-spartan fonts-dseg fonts-b612 fonts-dejavu-core
-  libcpp-httplib-dev libsqlite3-dev libpq-dev
+  libcpp-httplib-dev libsqlite3-dev libpq-dev zlib1g-dev
 )
 if [ "${ZARVOK_WITH_E2E:-0}" = 1 ]; then
   packages+=(xvfb xauth xdotool openbox imagemagick x11-utils libx11-dev sox)

@@ -62,6 +62,7 @@ void TMainForm::SwitchScreen(uint8_t screen) {
       AddBackground(*this, "menu", 0);
       break;
     case scGame:
+      if (OnGameStart) OnGameStart();
       StartGame();
       break;
     case scHelp:
@@ -119,6 +120,7 @@ void TMainForm::TearDownScreen() {
   Engine().Clear();
   switch (CurrentScreen) {
     case scGame:
+      if (OnGameEnd) OnGameEnd();
       MenuMusicRestart = true;
       TimerLevel->SetEnabled(false);
       Timer1->SetEnabled(false);

@@ -58,7 +58,13 @@ std::string TCurlHttpTransport::Get(const THttpRequest& request) {
   std::string body;
   char errorText[CURL_ERROR_SIZE] = {};
   curl_easy_setopt(handle, CURLOPT_URL, request.Url.c_str());
-  curl_easy_setopt(handle, CURLOPT_HTTPGET, 1L);
+  if (request.Body.empty()) {
+    curl_easy_setopt(handle, CURLOPT_HTTPGET, 1L);
+  } else {
+    curl_easy_setopt(handle, CURLOPT_POST, 1L);
+    curl_easy_setopt(handle, CURLOPT_POSTFIELDS, request.Body.data());
+    curl_easy_setopt(handle, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(request.Body.size()));
+  }
   curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers.List);
   curl_easy_setopt(handle, CURLOPT_USERAGENT, request.UserAgent.c_str());
   curl_easy_setopt(handle, CURLOPT_FAILONERROR, 1L);
@@ -79,6 +85,7 @@ std::string TCurlHttpTransport::Get(const THttpRequest& request) {
   curl_easy_setopt(handle, CURLOPT_HTTPHEADER, nullptr);
   curl_easy_setopt(handle, CURLOPT_WRITEDATA, nullptr);
   curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, nullptr);
+  curl_easy_setopt(handle, CURLOPT_POSTFIELDS, nullptr);
   if (result != CURLE_OK) {
     const std::string reason = errorText[0] != '\0' ? errorText : curl_easy_strerror(result);
     throw EHttpError(reason);

@@ -11,6 +11,10 @@
 #include "scores/HttpClient.h"
 #include "server/ScoreServer.h"
 #include "support/GameHarness.h"
+#include "support/RecordedGame.h"
+#include "support/ScratchFolder.h"
+#include "platform/replay/Replay.h"
+#include "server/Pages.h"
 
 namespace {
 
@@ -43,6 +47,7 @@ class GameSubmission : public ::testing::Test {
     options.Port = 0;
     options.DataDir = Folder.string();
     options.Threads = 2;
+    options.GameData = GameData;
     Server = std::make_unique<TScoreServer>(options, &Log, Clock);
     Port = Server->Bind();
     Serving = std::thread([this] { Server->Listen(); });
@@ -59,9 +64,10 @@ class GameSubmission : public ::testing::Test {
     std::filesystem::remove_all(Folder);
   }
 
-  std::string TablePage() {
+  // The verified scores, or with all every score.
+  std::string TablePage(bool all = false) {
     httplib::Client client("127.0.0.1", Port);
-    auto page = client.Get("/cgi/version.pl?prg=Zarvok&show&type=0");
+    auto page = client.Get(std::string("/cgi/version.pl?prg=Zarvok&show&type=0") + (all ? "&all" : ""));
     return page && page->status == 200 ? page->body : "";
   }
 
@@ -81,6 +87,7 @@ class GameSubmission : public ::testing::Test {
   }
 
   std::filesystem::path Folder;
+  std::string GameData;  // the server checks no replays without it
   TServerClock Clock;
   std::ostringstream Log;
   std::unique_ptr<TScoreServer> Server;
@@ -101,9 +108,14 @@ TEST_F(GameSubmission, AConfirmedNameReachesTheOnlineTable) {
   EXPECT_EQ(row.Score, 987654);
   EXPECT_EQ(row.Additional, "HOLDFAST");
 
-  const std::string page = TablePage();
+  // Sent without a replay (an older client, or a forged request), it is shown only among all
+  // scores, marked unverified.
+  EXPECT_FALSE(row.Verified);
+  EXPECT_EQ(TablePage().find(">VIPER<"), std::string::npos);
+  const std::string page = TablePage(true);
   EXPECT_NE(page.find(">VIPER<"), std::string::npos);
-  EXPECT_NE(page.find("<td class=\"score\">987654</td>"), std::string::npos);
+  EXPECT_NE(page.find("<td class=\"score\">987654<span class=\"unverified\">unverified</span></td>"),
+            std::string::npos);
   EXPECT_NE(page.find("<td class=\"add\">HOLDFAST</td>"), std::string::npos);
 }
 
@@ -113,7 +125,88 @@ TEST_F(GameSubmission, AnAdditionalTextTheServerRefusesStoresNothingAndTheGameGo
   EXPECT_EQ(Game.Form().CurrentScreen, scHighScores);
   EXPECT_TRUE(Game.Messages().empty()) << "a refused submission is dropped silently";
   EXPECT_EQ(Server->Store().Count(), 0);
-  EXPECT_EQ(TablePage().find(">ANNA<"), std::string::npos);
+  EXPECT_EQ(TablePage(true).find(">ANNA<"), std::string::npos);
+}
+
+// A game recorded as a player plays it, once for the tests below.
+const TRecordedGame& RecordedGame() {
+  static const TRecordedGame game = [] {
+    TScratchFolder folder;
+    folder.CopyGameData(ZARVOK_GAME_DIR);
+    return RecordGame(ScriptedGame(20000));
+  }();
+  return game;
+}
+
+// The same, with a server that checks replays on the built game's data.
+class VerifiedSubmission : public GameSubmission {
+ protected:
+  VerifiedSubmission() { GameData = ZARVOK_GAME_DIR; }
+};
+
+TEST_F(VerifiedSubmission, AGamePlayedToItsScoreIsVerifiedAndLinksItsReplay) {
+  const TRecordedGame& game = RecordedGame();
+  ASSERT_TRUE(game.Ended);
+  ASSERT_GT(game.Score, 0);
+  const std::string replay = WriteReplay(game.Replay);
+  Game.Form().LastGameReplay = [&replay] { return replay; };
+  FinishGameAs("ACE", game.Score, "");
+  ASSERT_NE(Server->Verifier(), nullptr);
+  Server->Verifier()->WaitIdle();
+
+  ASSERT_EQ(Server->Store().Count(), 1);
+  const TScoreRow row = Server->Store().Top(1)[0];
+  EXPECT_TRUE(row.Verified) << Log.str();
+  const std::string page = TablePage();
+  EXPECT_NE(page.find(">ACE<"), std::string::npos);
+  const std::string link = "href=\"" + ReplayAddress(row.Id) + "\"";
+  ASSERT_NE(page.find(link), std::string::npos);
+
+  httplib::Client client("127.0.0.1", Port);
+  const auto file = client.Get(ReplayAddress(row.Id));
+  ASSERT_TRUE(file);
+  EXPECT_EQ(file->body, replay) << "the linked file is the replay as sent";
+}
+
+TEST_F(VerifiedSubmission, AReplayOfAnotherScoreLeavesTheScoreUnverified) {
+  const TRecordedGame& game = RecordedGame();
+  const std::string replay = WriteReplay(game.Replay);
+  Game.Form().LastGameReplay = [&replay] { return replay; };
+  FinishGameAs("LIAR", game.Score + 1000, "");
+  Server->Verifier()->WaitIdle();
+  ASSERT_EQ(Server->Store().Count(), 1);
+  EXPECT_FALSE(Server->Store().Top(1)[0].Verified);
+  EXPECT_EQ(TablePage().find(">LIAR<"), std::string::npos);
+  EXPECT_NE(TablePage(true).find(">LIAR<"), std::string::npos);
+  EXPECT_NE(Log.str().find("the replay claims"), std::string::npos) << Log.str();
+}
+
+// What the replay address answers to what is not a good replay of a stored score.
+TEST_F(VerifiedSubmission, HostileReplaysAreRefusedWithTheirReason) {
+  httplib::Client client("127.0.0.1", Port);
+  const std::string good = WriteReplay(RecordedGame().Replay);
+  struct TCase {
+    const char* Name;
+    std::string Token;
+    std::string Body;
+    int Status;
+    const char* Reason;
+  };
+  const TCase cases[] = {
+      {"no score with the token", "NOSUCHTOKEN", good, 404, "no score without a replay"},
+      {"cut short", "X", good.substr(0, good.size() / 2), 400, "truncated"},
+      {"not a replay", "X", "hello", 400, "not a replay file"},
+      // Larger bodies still are refused by the connection front before they arrive.
+      {"over 1 MB", "X", good + std::string(MaxReplayBytes + 1 - good.size(), 'x'), 413, "larger than 1 MB"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const auto answer = client.Post("/cgi/replay?prg=Zarvok&p=" + c.Token, c.Body, "application/octet-stream");
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->status, c.Status);
+    EXPECT_NE(answer->body.find(c.Reason), std::string::npos) << answer->body;
+  }
+  EXPECT_EQ(Server->Store().Count(), 0);
 }
 
 }  // namespace

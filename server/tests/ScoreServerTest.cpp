@@ -76,11 +76,11 @@ TEST_F(ScoreServerTest, TheGamesRoundTripOverHttp) {
   ASSERT_TRUE(again);
   EXPECT_EQ(again->status, 400);
 
-  auto table = Client->Get("/cgi/version.pl?prg=Zarvok&show&type=0");
+  auto table = Client->Get("/cgi/version.pl?prg=Zarvok&show&type=0&all");
   ASSERT_TRUE(table);
   EXPECT_EQ(table->status, 200);
   EXPECT_EQ(table->get_header_value("Content-Type"), "text/html; charset=utf-8");
-  EXPECT_NE(table->body.find("<td class=\"score\">4242</td>"), std::string::npos);
+  EXPECT_NE(table->body.find("<td class=\"score\">4242<span class=\"unverified\">unverified</span></td>"), std::string::npos);
   EXPECT_EQ(Server->Store().Count(), 1);
 }
 

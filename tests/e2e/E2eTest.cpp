@@ -11,6 +11,9 @@
 
 #include "GameProcess.h"
 #include "XSession.h"
+#include "platform/replay/Replay.h"
+#include "support/RecordedGame.h"
+#include "support/ScratchFolder.h"
 #include "scores/TextCoder.h"
 #include "ui/ButtonRects.h"
 
@@ -376,6 +379,24 @@ TEST_F(ZarvokE2e, AltEnterSwitchesToFullScreenAndBack) {
   EXPECT_TRUE(WaitUntil([&] { return FSession->TitleBarHeight(FWindow) == titleBar; }, 3000))
       << "title bar " << FSession->TitleBarHeight(FWindow) << " instead of " << titleBar;
   EXPECT_EQ(Setting(Config(), 1), "false");
+}
+
+// A game recorded headless plays back in the real window at its recorded speed and ends with the
+// score it was recorded with (the program's exit status says whether it matched).
+TEST_F(ZarvokE2e, AReplayPlaysBackInTheWindowToItsScore) {
+  const fs::path file = FGame->Folder() / "scripted.zrp";
+  {
+    TScratchFolder scratch;
+    scratch.CopyGameData(ZARVOK_GAME_DIR);
+    const TRecordedGame game = RecordGame(ScriptedGame(12000));
+    ASSERT_TRUE(game.Ended);
+    ASSERT_GT(game.Score, 0);
+    std::ofstream(file, std::ios::binary) << WriteReplay(game.Replay);
+  }
+  FGame->Arguments = {"--replay", file.string()};
+  Launch();
+  ASSERT_TRUE(WaitUntil([&] { return !FGame->Running(); }, 60000)) << "the playback did not end";
+  EXPECT_EQ(FGame->WaitExit(0), 0) << "the game in the window did not reach the recorded score";
 }
 
 }  // namespace

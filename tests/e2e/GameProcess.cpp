@@ -54,7 +54,10 @@ void TGameProcess::Start(const std::string& display) {
     setenv("SDL_VIDEODRIVER", "x11", 1);
     const std::string path = (FFolder / "bin").string() + ":" + (getenv("PATH") ? getenv("PATH") : "");
     setenv("PATH", path.c_str(), 1);
-    execl("./zarvok", "zarvok", static_cast<char*>(nullptr));
+    std::vector<char*> argv = {const_cast<char*>("zarvok")};
+    for (const std::string& argument : Arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    execv("./zarvok", argv.data());
     _exit(127);
   }
 }

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 #include <sys/types.h>
 
 // The real zarvok executable running in a scratch copy of its game folder, with a stand-in for the
@@ -19,6 +20,8 @@ class TGameProcess {
   // Everything the stand-in opener was asked to open, one line each.
   std::string Opened() const;
 
+  // Arguments the program is started with.
+  std::vector<std::string> Arguments;
   void Start(const std::string& display);
   pid_t Pid() const { return FPid; }
   bool Running();

@@ -12,6 +12,7 @@
 #include "assetgen/music/XmWriter.h"
 #include "audio/WaveArchive.h"
 #include "engine/PictureArchiveWriter.h"
+#include "platform/replay/Replay.h"
 #include "scores/TextCoder.h"
 
 namespace {
@@ -144,5 +145,30 @@ int main(int argc, char** argv) {
 
   Save(corpus / "xm_module_fuzz" / "two_patterns.xm", WriteXm(Module(2, 16, false)));
   Save(corpus / "xm_module_fuzz" / "looped.xm", WriteXm(Module(4, 8, true)));
+
+  // A short game: a few frames, a move, a shot and the Esc that ends it.
+  TReplay replay;
+  replay.Header.GameVersion = "1.0";
+  replay.Header.Start.FrameTimer = {true, 30, 0};
+  replay.Header.Start.Timers = {{{true, 10000, 0}, {false, 500, 0}, {false, 1000, 0}, {false, 1000, 0}}};
+  replay.Header.Start.PointerX = 400;
+  replay.Header.Start.PointerY = 300;
+  TReplayRecordWriter writer(400, 300);
+  TPlatformEvent event;
+  for (int frame = 0; frame < 40; ++frame) writer.Add(30, 30, nullptr, TWindowState::wsNormal);
+  event.Kind = TPlatformEvent::TKind::MouseMove;
+  event.X = 420;
+  event.Y = 380;
+  writer.Add(30, 31, &event, TWindowState::wsNormal);
+  event.Kind = TPlatformEvent::TKind::MouseDown;
+  writer.Add(0, 0, &event, TWindowState::wsNormal);
+  event.Kind = TPlatformEvent::TKind::KeyDown;
+  event.Key = 27;
+  writer.Add(30, 12, &event, TWindowState::wsNormal);
+  replay.Header.RecordCount = writer.Count();
+  replay.Header.DurationMs = 40 * 30 + 31 + 12;
+  replay.Records = writer.Finish();
+  const std::string bytes = WriteReplay(replay);
+  Save(corpus / "replay_fuzz" / "short_game.zrp", std::vector<uint8_t>(bytes.begin(), bytes.end()));
   return 0;
 }
