@@ -9,5 +9,6 @@ cd "$(dirname "$0")"
 
 build_dir=${ZARVOK_BUILD_DIR:-build}
 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build_dir" --target zarvok-score-server
-exec "$build_dir/server/zarvok-score-server" --data score-data "$@"
+# The game's data too: the server plays each uploaded replay again on it to verify the score.
+cmake --build "$build_dir" --target zarvok-score-server zarvok_data
+exec "$build_dir/server/zarvok-score-server" --data score-data --game-data "$build_dir/game" "$@"
