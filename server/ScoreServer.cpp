@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "server/Pages.h"
+#include "server/PlayFiles.h"
 
 namespace {
 
@@ -116,13 +117,15 @@ void TScoreServer::Route() {
     Answer(FKeeper->HandleScript(request.target, request.remote_addr), response);
   });
   http.Get("/", [this](const httplib::Request&, httplib::Response& response) {
-    response.set_content(RenderSitePage(ListScreenshots(FOptions.StaticDir)), "text/html; charset=utf-8");
+    response.set_content(RenderSitePage(ListScreenshots(FOptions.StaticDir), !FOptions.PlayDir.empty()),
+                         "text/html; charset=utf-8");
   });
   http.Get(std::string(StyleSheetPath), [](const httplib::Request&, httplib::Response& response) {
     response.set_header("Cache-Control", "max-age=3600");
     response.set_content(SiteStyleSheet(), "text/css; charset=utf-8");
   });
   http.set_mount_point("/static", FOptions.StaticDir);
+  if (!FOptions.PlayDir.empty()) MountPlayFiles(http, FOptions.PlayDir);
   http.set_error_handler([](const httplib::Request&, httplib::Response& response) {
     if (!response.body.empty()) return;
     const std::string message = response.status == 404 ? "Nothing here, soldier." : "That did not work.";

@@ -45,6 +45,9 @@ TServerOptions ParseServerOptions(const std::vector<std::string>& arguments) {
       options.DataDir = value;
     } else if (option == "--static") {
       options.StaticDir = value;
+    } else if (option == "--play") {
+      if (value.empty()) throw EServerOptionsError("--play needs a folder");
+      options.PlayDir = value;
     } else if (option == "--rate-limit") {
       options.RateLimit = ParseNumber(option, value, 0, 1'000'000'000);
     } else if (option == "--threads") {
@@ -63,6 +66,7 @@ std::string ServerUsage() {
          "  --key LETTER       the key letter the game sends (default: the game's build setting)\n"
          "  --data DIR         folder of the score database (default ./score-data)\n"
          "  --static DIR       folder of the site's pictures (default: server/static of the sources)\n"
+         "  --play DIR         serve the browser build in this folder at /play/\n"
          "  --rate-limit N     submissions per client address and minute (default 10, 0 = no limit)\n"
          "  --threads N        request threads (default 16)\n"
          "  --quiet            no log line per request\n";

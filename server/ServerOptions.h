@@ -19,6 +19,7 @@ struct TServerOptions {
   char Key = ZarvokScoreKey;  // the letter the game is built with
   std::string DataDir = "score-data";
   std::string StaticDir;  // empty: the static folder of the source tree
+  std::string PlayDir;    // the browser build served at /play/; empty: none
   int32_t RateLimit = 10;  // submissions per address and minute, 0 for none
   int32_t Threads = 16;
   bool Log = true;
