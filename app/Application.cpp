@@ -86,6 +86,13 @@ void TApplication::Run() {
   }
 }
 
+void TApplication::Step() {
+  TWindow& window = *FForm.Platform().Window;
+  TPlatformEvent event;
+  while (!FForm.Terminated() && window.WaitEvent(event, 0)) Dispatch(event);
+  if (!FForm.Terminated()) RunDue();
+}
+
 void GoToLink(TDesktop& desktop, const std::filesystem::path& folder) {
   const std::filesystem::path link = folder / "play.url";
   std::error_code error;

@@ -16,6 +16,9 @@ class TApplication {
 
   // Runs until the form terminates the application.
   void Run();
+  // One pass of the loop that never waits: every queued event, then the due timers. A host that
+  // owns the loop (a web page, once per animation frame) calls it instead of Run.
+  void Step();
 
   // One event, as the form's window would route it.
   void Dispatch(const TPlatformEvent& event);
