@@ -66,13 +66,13 @@ bool ButtonOf(uint8_t sdlButton, TMouseButton& button) {
 }
 }  // namespace
 
-TSdlWindow::TSdlWindow() {
+TSdlWindow::TSdlWindow(bool resizable) {
   // Signals end the program as usual instead of becoming close requests, which the game refuses.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_AUDIO) != 0 && SDL_Init(SDL_INIT_VIDEO) != 0)
     throw std::runtime_error(std::string("Cannot start SDL: ") + SDL_GetError());
   FWindow = SDL_CreateWindow("ZARVOK", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, ClientWidth, ClientHeight,
-                             SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
+                             SDL_WINDOW_HIDDEN | (resizable ? SDL_WINDOW_RESIZABLE : 0));
   if (!FWindow) {
     const std::string reason = SDL_GetError();
     SDL_Quit();

@@ -16,7 +16,8 @@ union SDL_Event;
 // SDL deliver mouse positions in 800 x 600 surface pixels. Owns SDL's video and audio subsystems.
 class TSdlWindow : public TWindow {
  public:
-  TSdlWindow();
+  // resizable: the window system may size the window (the desktop); a page sizes the canvas itself.
+  explicit TSdlWindow(bool resizable = true);
   ~TSdlWindow() override;
   TSdlWindow(const TSdlWindow&) = delete;
   TSdlWindow& operator=(const TSdlWindow&) = delete;

@@ -6,6 +6,8 @@
 #   ZARVOK_WEB_BROWSER=1  also installs Chromium for the browser tests
 set -euo pipefail
 
+# The whole script is read before it runs, so a checkout that changes it meanwhile does no harm.
+main() {
 log() { echo "[web-deps] $*" >&2; }
 
 sudo_cmd=()
@@ -30,6 +32,9 @@ fi
 
 # Emscripten looks for its own JavaScript modules here.
 export NODE_PATH=/usr/share/nodejs
+# Debian's own Python for Emscripten's scripts: a python3 found first on the PATH (pyenv's shims)
+# costs a second on each of the thousands of compiler runs.
+if [ -x /usr/bin/python3 ]; then export EMSDK_PYTHON=/usr/bin/python3; fi
 
 emver=$(dpkg-query -W -f='${Version}' emscripten)
 sdlver=$(apt-cache policy libsdl2-dev 2>/dev/null | awk '/Candidate:/ {print $2}')
@@ -86,3 +91,6 @@ mv "$prefix.tmp" "$prefix"
 touch "$prefix/.complete"
 log "libraries ready in $prefix"
 echo "$prefix"
+}
+main "$@"
+exit
