@@ -14,9 +14,17 @@ ZARVOK_WITH_E2E=1 ZARVOK_WITH_SANITIZERS="$fuzz" ./tools/install-deps.sh
 
 build_dir=${ZARVOK_BUILD_DIR:-build}
 jobs=$(nproc 2>/dev/null || echo 2)
-cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release
+# Compiled objects are kept between runs (and between clones: paths are taken relative to the
+# checkout), so a second run on the same machine rebuilds only what changed.
+compiler_cache=()
+if command -v ccache >/dev/null; then
+  export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
+  compiler_cache=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+fi
+cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release "${compiler_cache[@]}"
 cmake --build "$build_dir" -j "$jobs"
 ctest --test-dir "$build_dir" --output-on-failure -j "$jobs" -LE web "$@"
+ZARVOK_BUILD_DIR="$build_dir" ./tools/ci/package.sh
 ZARVOK_BUILD_DIR="$build_dir" ./tools/ci/web.sh
 
 # Sanitizer findings end the run: UBSan halts on its first report, LeakSanitizer checks every test
@@ -31,7 +39,8 @@ if [ "$sanitize" = 1 ]; then
   # have to come after CMake's to win, hence the launcher that appends them.
   mkdir -p "$asan_dir"
   launcher="$PWD/$asan_dir/append-sanitizer-flags"
-  printf '#!/bin/sh\nexec "$@" %s\n' "-fno-sanitize=null,nonnull-attribute,returns-nonnull-attribute \
+  cache=$(command -v ccache || true)
+  printf '#!/bin/sh\nexec %s "$@" %s\n' "$cache" "-fno-sanitize=null,nonnull-attribute,returns-nonnull-attribute \
 -Wno-error=stringop-overflow -Wno-error=array-bounds -Wno-error=stringop-overread \
 -Wno-error=maybe-uninitialized" > "$launcher"
   chmod +x "$launcher"

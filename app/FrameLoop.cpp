@@ -27,6 +27,7 @@ void TMainForm::FrameTimerTimer(int32_t /*lagCount*/) {
   }
 
   if (!WindowInactive) {
+    PadFrame();
     ScreenFrame();
     if (LevelCountdown < 0 && CurrentScreen == scGame) AdvanceLevel();
     Display->Flip();

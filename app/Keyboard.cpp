@@ -42,6 +42,9 @@ void TMainForm::FormKeyDown(uint16_t key, TShiftState shift) {
       }
       if (GamegoEdit.Checked) EditLine(Edit1, key);
       break;
+    case scComfort:
+      if (escape) SwitchScreen(scOptions);  // the teardown saves the comfort settings
+      break;
     case scHighScores:
       if (escape && !GameClearHighScore.Checked) SwitchScreen(scMainMenu);
       break;

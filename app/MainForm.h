@@ -5,11 +5,16 @@
 #include <memory>
 #include <string>
 
+#include "app/CommandLine.h"
 #include "app/FormControls.h"
+#include "app/ComfortSettings.h"
+#include "app/GamePaths.h"
 #include "app/Random.h"
+#include "audio/Panning.h"
 #include "engine/Sprite.h"
 #include "engine/SpriteEngine.h"
 #include "platform/Platform.h"
+#include "ui/PadPointer.h"
 
 class TDisplay;
 class TImageList;
@@ -32,6 +37,7 @@ enum TScreen : uint8_t {
   scHighScores = 6,
   scExitConfirm = 7,
   scGameOver = 8,
+  scComfort = 9,  // the second options page: loudness, sight, stereo and the pad
 };
 
 // One entry of the local high-score table.
@@ -46,8 +52,10 @@ struct TLocal_HighScores {
 // counters), ui/ (screens, pointer, name entry), scores/ (table, score service), audio/ (sound).
 class TMainForm {
  public:
-  // Builds the components and runs FormCreate; the display is started by ShowForm.
-  explicit TMainForm(TPlatform& platform);
+  // Builds the components and runs FormCreate; the display is started by ShowForm. The game's
+  // files are found through paths (the working folder by default); options are the command
+  // line's choices.
+  explicit TMainForm(TPlatform& platform, TGamePaths paths = {}, TCommandLineOptions options = {});
   ~TMainForm();
   TMainForm(const TMainForm&) = delete;
   TMainForm& operator=(const TMainForm&) = delete;
@@ -123,6 +131,15 @@ class TMainForm {
   int32_t LastSongOrder = 0;
   // High scores: rank k is HighScores[k - 1].
   std::array<TLocal_HighScores, 10> HighScores;
+  // Loudness, sight and pad settings of their own file.
+  TComfortSettings Comfort;
+  // The game pad: its sticks move the pointer once a frame; A and the right trigger are the left
+  // button, counted so that letting go of one while the other is held keeps the button down.
+  TPadPointer Pad;
+  int32_t PadClickHolds = 0;
+  bool PadTriggerPressed = false;
+  bool PadMoving = false;
+  uint32_t PadLastStepMs = 0;
 
   // --- Start-up, display and shut-down (app/MainForm.cpp) ---
   void FormCreate();
@@ -155,6 +172,14 @@ class TMainForm {
   void GameMusicClick();
   void GameMainExitClick();
 
+  // --- Comfort settings (app/Comfort.cpp) ---
+  void LoadComfort();
+  void SaveComfort();
+  // Hands the volumes and the stereo setting to the sound device.
+  void ApplyComfort();
+  // The sight pictures in the chosen size and colour (the base picture when the archive has none).
+  std::string SightPictureOf(const std::string& base);
+
   // --- Keyboard (app/Keyboard.cpp) ---
   void FormKeyDown(uint16_t key, TShiftState shift);
 
@@ -180,6 +205,17 @@ class TMainForm {
   void DisplayMouseDown(TMouseButton button, TShiftState shift, int32_t x, int32_t y);
   void DisplayMouseUp(TMouseButton button, TShiftState shift, int32_t x, int32_t y);
   void GoWeb(const std::string& url);
+  // The second options page (ui/ComfortScreen.cpp).
+  void ComfortFrame();
+  void ComfortMouseDown();
+  void ComfortHover();
+  // The game pad (ui/PadControl.cpp): events as the window reports them, and the pointer's
+  // movement once a frame.
+  void PadAxisMoved(TPadAxis axis, int value);
+  void PadButtonDown(TPadButton button);
+  void PadButtonUp(TPadButton button);
+  void PadRemoved();
+  void PadFrame();
   void GamegoEditClick();
   void GameEnterNameClick();
   void GameSendResultClick();
@@ -191,7 +227,11 @@ class TMainForm {
   void SubmitScore();
 
   // --- Sound and music (audio/) ---
+  // Effects are centred; PlaySoundAt places one at x on the field, PanSound moves a loop that
+  // sounds (an engine following its vehicle).
   void PlaySound(const std::string& name, bool wait = false);
+  void PlaySoundAt(const std::string& name, double x);
+  void PanSound(const std::string& name, double x);
   void StopSound(const std::string& name, int32_t kind = 0);
   void PlayMusic(const std::string& number);
   void StopMusic();
@@ -206,6 +246,9 @@ class TMainForm {
   std::string Caption() const;
   void ShowMessage(const std::string& text);
   TPlatform& Platform() { return FPlatform; }
+  // Where the game's data and the player's files are.
+  const TGamePaths& Paths() const { return FPaths; }
+  const TCommandLineOptions& Options() const { return FOptions; }
 
   TSpriteEngine& Engine();
   // The picture called name; raises "Image '%s' not found".
@@ -233,7 +276,11 @@ class TMainForm {
   }
 
  private:
+  void StartSound(const std::string& name, bool wait, TPanGains gains);
+
   TPlatform& FPlatform;
+  TGamePaths FPaths;
+  TCommandLineOptions FOptions;
   TRandom FRandom;
   bool FTerminated = false;
 };

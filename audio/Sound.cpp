@@ -6,11 +6,20 @@
 #include "audio/WaveList.h"
 #include "battlefield/Terror.h"
 
-void TMainForm::PlaySound(const std::string& name, bool wait) {
+void TMainForm::PlaySound(const std::string& name, bool wait) { StartSound(name, wait, TPanGains::Centre()); }
+
+void TMainForm::PlaySoundAt(const std::string& name, double x) { StartSound(name, false, TPanGains::At(x)); }
+
+void TMainForm::PanSound(const std::string& name, double x) {
+  if (!GameSound.Checked) return;
+  WaveList->Items().Find(name).SetGains(TPanGains::At(x));
+}
+
+void TMainForm::StartSound(const std::string& name, bool wait, TPanGains gains) {
   if (!GameSound.Checked) return;
   TWaveCollectionItem& item = WaveList->Items().Find(name);
   if (WaveList->OnPlaySound) WaveList->OnPlaySound(item.Name());
-  TSoundBuffer* buffer = item.Play();
+  TSoundBuffer* buffer = item.Play(gains);
   if (!wait || buffer == nullptr || item.Looped) return;
   // Bounded by the wave's own length, so a device that stopped consuming cannot hang the game.
   const uint32_t start = Milliseconds();
@@ -47,7 +56,7 @@ void TMainForm::PlayMusic(const std::string& number) {
   SoundDevice->SetMusic(music);
   SoundDevice->Initialize();
   if (SongHandle != 0) music->SongFree(SongHandle);
-  SongHandle = music->SongLoadFromFile("Music/" + number + ".xm");
+  SongHandle = music->SongLoadFromFile(Paths().DataFile("Music/" + number + ".xm").string());
   if (SongHandle != 0) music->SongPlay(SongHandle);
 }
 

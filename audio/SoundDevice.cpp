@@ -20,6 +20,13 @@ float SoftClip(float x) {
   return x < 0 ? -shaped : shaped;
 }
 
+// The amplitude of a volume setting: squared, so that equal steps of the setting sound like
+// roughly equal steps of loudness (half the setting is about 12 dB down).
+float Loudness(float volume) {
+  const float v = std::clamp(volume, 0.0F, 1.0F);
+  return v * v;
+}
+
 }  // namespace
 
 TSoundBuffer::TSoundBuffer(TSoundDevice& device, std::shared_ptr<const TSoundSamples> samples)
@@ -30,13 +37,21 @@ TSoundBuffer::TSoundBuffer(TSoundDevice& device, std::shared_ptr<const TSoundSam
 TSoundBuffer::~TSoundBuffer() { FDevice.Unregister(*this); }
 
 std::unique_ptr<TSoundBuffer> TSoundBuffer::Duplicate() const {
-  return std::make_unique<TSoundBuffer>(FDevice, FSamples);
+  auto copy = std::make_unique<TSoundBuffer>(FDevice, FSamples);
+  copy->FDucksMusic = FDucksMusic;
+  return copy;
 }
 
-void TSoundBuffer::Play(bool looping) {
+void TSoundBuffer::Play(bool looping, TPanGains gains) {
   const std::lock_guard lock(FDevice.FMutex);
   FLooping = looping;
+  FGains = gains;
   FPlaying = FSamples->Frames() > 0;
+}
+
+void TSoundBuffer::SetGains(TPanGains gains) {
+  const std::lock_guard lock(FDevice.FMutex);
+  FGains = gains;
 }
 
 void TSoundBuffer::Stop() {
@@ -115,6 +130,7 @@ void TSoundDevice::Mix(float* frames, std::size_t frameCount) {
   const std::size_t values = frameCount * 2;
   FEffects.assign(values, 0.0F);
   TMusicLib* music = nullptr;
+  std::size_t voiceFrames = 0;  // how long into this block a ducking wave sounds
   {
     const std::lock_guard lock(FMutex);
     music = FMusic;
@@ -125,8 +141,10 @@ void TSoundDevice::Mix(float* frames, std::size_t frameCount) {
       const double step = static_cast<double>(s.SampleRate) / FSampleRate;
       const float* data = s.Samples.data();
       const bool stereo = s.Channels == 2;
+      const TPanGains gains = buffer->FGains;
       double position = buffer->FPosition;
-      for (std::size_t i = 0; i < frameCount; ++i) {
+      std::size_t i = 0;
+      for (; i < frameCount; ++i) {
         const auto index = static_cast<std::size_t>(position);
         const auto fraction = static_cast<float>(position - static_cast<double>(index));
         // The frame after the last one is the first again when looping, else silence, so a
@@ -146,8 +164,8 @@ void TSoundDevice::Mix(float* frames, std::size_t frameCount) {
           const float m1 = next < length ? data[next] : 0.0F;
           left = right = m0 + (m1 - m0) * fraction;
         }
-        FEffects[i * 2] += left;
-        FEffects[i * 2 + 1] += right;
+        FEffects[i * 2] += left * gains.Left;
+        FEffects[i * 2 + 1] += right * gains.Right;
         position += step;
         if (position >= static_cast<double>(length)) {
           if (buffer->FLooping) {
@@ -155,23 +173,30 @@ void TSoundDevice::Mix(float* frames, std::size_t frameCount) {
           } else {
             buffer->FPlaying = false;
             position = 0.0;
+            ++i;
             break;
           }
         }
       }
       buffer->FPosition = position;
+      if (buffer->FDucksMusic) voiceFrames = std::max(voiceFrames, i);
     }
   }
 
   std::fill(frames, frames + values, 0.0F);
   if (music != nullptr) music->Render(frames, frameCount, FSampleRate);
+  FDucker.Process(frames, frameCount, voiceFrames, FSampleRate);
 
   // A fast-attack, slow-release gain keeps piled-up shots under full scale; the soft clipper
   // rounds off whatever the limiter lets through in its first sample.
   const float release = 1.0F - std::exp(-1.0F / (0.08F * static_cast<float>(FSampleRate)));
+  const float musicGain = MusicGain * Loudness(FMusicVolume);
+  const float effectGain = EffectGain * Loudness(FEffectsVolume);
+  const bool mono = FMono;
   for (std::size_t i = 0; i < frameCount; ++i) {
-    float left = frames[i * 2] * MusicGain + FEffects[i * 2] * EffectGain;
-    float right = frames[i * 2 + 1] * MusicGain + FEffects[i * 2 + 1] * EffectGain;
+    float left = frames[i * 2] * musicGain + FEffects[i * 2] * effectGain;
+    float right = frames[i * 2 + 1] * musicGain + FEffects[i * 2 + 1] * effectGain;
+    if (mono) left = right = (left + right) * 0.5F;
     const float peak = std::max(std::fabs(left), std::fabs(right));
     const float target = peak > LimitThreshold ? LimitThreshold / peak : 1.0F;
     if (target < FLimiterGain)

@@ -1,10 +1,14 @@
 #pragma once
 
 #include <cstddef>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <vector>
+
+#include "audio/MusicDucker.h"
+#include "audio/Panning.h"
 
 class TAudioOutput;
 class TMusicLib;
@@ -31,12 +35,18 @@ class TSoundBuffer {
 
   // Another buffer over the same samples, stopped at the start.
   std::unique_ptr<TSoundBuffer> Duplicate() const;
-  void Play(bool looping);
+  // Starts the buffer with its place in the stereo field.
+  void Play(bool looping, TPanGains gains = TPanGains::Centre());
+  // Moves a sounding buffer in the stereo field (an engine loop following its vehicle).
+  void SetGains(TPanGains gains);
   void Stop();
   void Rewind();
   bool Playing() const;
   // Seconds the whole wave lasts at its own rate.
   double Duration() const;
+  // The announcer's words duck the music while they sound; copies inherit it.
+  void SetDucksMusic(bool ducks) { FDucksMusic = ducks; }
+  bool DucksMusic() const { return FDucksMusic; }
 
  private:
   friend class TSoundDevice;
@@ -46,10 +56,13 @@ class TSoundBuffer {
   double FPosition = 0.0;  // in frames of the wave
   bool FPlaying = false;
   bool FLooping = false;
+  bool FDucksMusic = false;
+  TPanGains FGains;
 };
 
 // The sound device: it owns the audio output and mixes every sounding buffer (resampled from its
 // wave's rate) and the music into the output's stereo stream, with headroom and a soft limiter.
+// The music ducks while a buffer marked DucksMusic sounds.
 // Constructed as TSoundDevice(platform.Audio.get(), platform.Music.get()); either may be null.
 // Initialize() opens the output (TWaveList::LoadFromFile calls it); without an output the
 // device stays uninitialised and the waves play silently.
@@ -75,6 +88,15 @@ class TSoundDevice {
   // A new stopped buffer for the wave; null when the device is not initialised.
   std::unique_ptr<TSoundBuffer> CreateBuffer(const TWave& wave);
 
+  // Loudness of the music and of the effects, 0 to 1, heard from the next buffer on.
+  void SetMusicVolume(float volume) { FMusicVolume = volume; }
+  void SetEffectsVolume(float volume) { FEffectsVolume = volume; }
+  float MusicVolume() const { return FMusicVolume; }
+  float EffectsVolume() const { return FEffectsVolume; }
+  // Both sides get the sum of the two, for listeners with one ear or one speaker.
+  void SetMono(bool mono) { FMono = mono; }
+  bool Mono() const { return FMono; }
+
   // The render callback: fills interleaved stereo frames with the mix (audio thread).
   void Mix(float* frames, std::size_t frameCount);
   // Number of buffers sounding now.
@@ -93,4 +115,8 @@ class TSoundDevice {
   std::vector<TSoundBuffer*> FBuffers;  // guarded by FMutex
   std::vector<float> FEffects;          // audio thread only
   float FLimiterGain = 1.0F;            // audio thread only
+  TMusicDucker FDucker;                 // audio thread only
+  std::atomic<float> FMusicVolume{1.0F};
+  std::atomic<float> FEffectsVolume{1.0F};
+  std::atomic<bool> FMono{false};
 };

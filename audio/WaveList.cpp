@@ -8,6 +8,12 @@
 #include "engine/NameIndex.h"
 
 
+bool IsAnnouncerWord(const std::string& name) {
+  static const char* const words[] = {"Level", "one", "two", "three", "four", "five",
+                                      "six",   "seven", "eight", "nine", "ten", "Fight"};
+  return std::any_of(std::begin(words), std::end(words), [&name](const char* word) { return name == word; });
+}
+
 TWaveCollectionItem::TWaveCollectionItem(TWaveCollection& collection) : FCollection(collection) {}
 
 TWaveCollectionItem::~TWaveCollectionItem() { Finalize(); }
@@ -21,6 +27,7 @@ void TWaveCollectionItem::SetName(const std::string& name) {
 void TWaveCollectionItem::Initialize(TSoundDevice& device) {
   Finalize();
   FMain = device.CreateBuffer(Wave);
+  if (FMain) FMain->SetDucksMusic(IsAnnouncerWord(FName));
 }
 
 void TWaveCollectionItem::Finalize() {
@@ -28,12 +35,12 @@ void TWaveCollectionItem::Finalize() {
   FMain.reset();
 }
 
-TSoundBuffer* TWaveCollectionItem::Play() {
+TSoundBuffer* TWaveCollectionItem::Play(TPanGains gains) {
   if (!Initialized()) return nullptr;
   if (Looped) {
     FMain->Stop();
     FMain->Rewind();
-    FMain->Play(true);
+    FMain->Play(true, gains);
     return FMain.get();
   }
   auto silent = std::find_if(FCopies.begin(), FCopies.end(),
@@ -51,8 +58,12 @@ TSoundBuffer* TWaveCollectionItem::Play() {
   }
   buffer->Stop();
   buffer->Rewind();
-  buffer->Play(false);
+  buffer->Play(false, gains);
   return buffer;
+}
+
+void TWaveCollectionItem::SetGains(TPanGains gains) {
+  if (FMain) FMain->SetGains(gains);
 }
 
 void TWaveCollectionItem::Stop() {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "audio/Panning.h"
 #include "audio/Wave.h"
 
 class TSoundDevice;
@@ -22,8 +23,12 @@ class EWaveCollectionError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// The announcer's words of the level intro, under which the music ducks.
+bool IsAnnouncerWord(const std::string& name);
+
 // One named effect of the wave archive with its buffers: the main one made from the wave and the
 // copies that let a non-looped effect overlap itself.
+
 class TWaveCollectionItem {
  public:
   explicit TWaveCollectionItem(TWaveCollection& collection);
@@ -46,7 +51,9 @@ class TWaveCollectionItem {
 
   // Starts the effect (restarts a looped one); returns the buffer that plays, or null when the
   // item is not initialised.
-  TSoundBuffer* Play();
+  TSoundBuffer* Play(TPanGains gains = TPanGains::Centre());
+  // Moves the sounding main buffer (a loop) in the stereo field.
+  void SetGains(TPanGains gains);
   // Stops the main buffer and every copy.
   void Stop();
 

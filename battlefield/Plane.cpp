@@ -28,7 +28,7 @@ void Plane::Move(int32_t moveCount) {
   X += FlyingRight ? 15 : -15;
   if (!RocketFired && ((FlyingRight && X > 650) || (!FlyingRight && X < 100))) {
     FForm.Spawn<Roket_>(X + 20, Y + 20, FlyingRight);
-    FForm.PlaySound("artobstrel");
+    FForm.PlaySoundAt("artobstrel", X + Width / 2.0);
     RocketFired = true;
   }
   // Once its rocket is away and it is wholly off the surface, the plane has nothing left to do.

@@ -36,7 +36,7 @@ void Roket_::Move(int32_t moveCount) {
     if (vehicle == nullptr || vehicle->IsDead()) continue;
     FForm.Score += TerrorTypeTable.at(static_cast<size_t>(vehicle->Kind)).ScoreValue;
     vehicle->Dead();
-    FForm.PlaySound(vehicle->Kind == 5 ? "15" : "8");
+    FForm.PlaySoundAt(vehicle->Kind == 5 ? "15" : "8", vehicle->X + vehicle->Width / 2.0);
     FForm.Spawn<TGotov>(vehicle->X + vehicle->Width / 2.0 - gotov.Width() / 2.0,
                         vehicle->Y + vehicle->Height / 2.0 - gotov.Height() / 2.0);
   }

@@ -11,6 +11,14 @@ namespace {
 
 int32_t Nearest(double value) { return static_cast<int32_t>(std::nearbyint(value)); }
 
+// The engine loop of a vehicle kind; null for the kinds on foot.
+const char* EngineLoop(int32_t kind) {
+  if (kind == 5) return "tank_move";
+  if (kind == 6 || kind == 7) return "truc_move";
+  if (kind == 8) return "vert_move";
+  return nullptr;
+}
+
 }  // namespace
 
 TTerror::TTerror(TMainForm& form, int32_t kind, double scale, double x, double y, int32_t z)
@@ -64,12 +72,7 @@ TTerror::TTerror(TMainForm& form, int32_t kind, double scale, double x, double y
   else
     ++FForm.VehicleCount;
 
-  if (kind == 5)
-    FForm.PlaySound("tank_move");
-  else if (kind == 6 || kind == 7)
-    FForm.PlaySound("truc_move");
-  else if (kind == 8)
-    FForm.PlaySound("vert_move");
+  if (const char* engine = EngineLoop(kind)) FForm.PlaySoundAt(engine, X + Width / 2.0);
 
   PixelCheck = true;
 }
@@ -153,18 +156,18 @@ void TTerror::FireStep() {
   }
   if (Armed) {
     switch (Kind) {
-      case 1: FForm.PlaySound("1"); break;
-      case 2: FForm.PlaySound("3"); break;
-      case 3: FForm.PlaySound("5"); break;
-      case 4: FForm.PlaySound("6"); break;
-      case 5: FForm.PlaySound("7"); break;
-      case 6: FForm.PlaySound("7"); break;
-      case 7: FForm.PlaySound("1"); break;
-      case 8: FForm.PlaySound("5"); break;
+      case 1: FForm.PlaySoundAt("1", X + Width / 2.0); break;
+      case 2: FForm.PlaySoundAt("3", X + Width / 2.0); break;
+      case 3: FForm.PlaySoundAt("5", X + Width / 2.0); break;
+      case 4: FForm.PlaySoundAt("6", X + Width / 2.0); break;
+      case 5: FForm.PlaySoundAt("7", X + Width / 2.0); break;
+      case 6: FForm.PlaySoundAt("7", X + Width / 2.0); break;
+      case 7: FForm.PlaySoundAt("1", X + Width / 2.0); break;
+      case 8: FForm.PlaySoundAt("5", X + Width / 2.0); break;
       default: break;
     }
     FForm.Health -= Damage;
-    if (Kind == 5) FForm.PlaySound("14");
+    if (Kind == 5) FForm.PlaySoundAt("14", X + Width / 2.0);
   }
   Armed = false;
   if (FForm.Health <= 0) {
@@ -244,6 +247,8 @@ void TTerror2::Move(int32_t moveCount) {
     else
       FForm.StopSound("truc_move", 7);
   }
+  // The engine loop follows the vehicle across the field.
+  if (const char* engine = EngineLoop(Kind); engine && !IsDead()) FForm.PanSound(engine, X + Width / 2.0);
 }
 
 void TTerror_Vert::Move(int32_t moveCount) {
@@ -261,6 +266,7 @@ void TTerror_Vert::Move(int32_t moveCount) {
     else if (PhaseTime > 10)
       Turning = true;
   }
+  if (const char* engine = EngineLoop(Kind)) FForm.PanSound(engine, X + Width / 2.0);
 }
 
 TTerror1& SpawnFootTerror(TMainForm& form, int32_t kind) {

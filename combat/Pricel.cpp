@@ -20,7 +20,7 @@ void FollowPointer(TSprite& sight, const TMainForm& form, double bottomLimit) {
 }  // namespace
 
 Pricel::Pricel(TMainForm& form) : TGameSprite(form) {
-  SetPictureSized("pricel_anim");
+  SetPictureSized(form.SightPictureOf("pricel_anim"));
   SetZ(804);
   PixelCheck = true;
   AnimCount = Image->PatternCount();
@@ -34,7 +34,7 @@ void Pricel::Move(int32_t moveCount) {
 }
 
 Pricel_prosto::Pricel_prosto(TMainForm& form) : TGameSprite(form) {
-  SetPictureSized("pricel");
+  SetPictureSized(form.SightPictureOf("pricel"));
   SetZ(804);
   PixelCheck = true;
   AnimCount = Image->PatternCount();

@@ -57,28 +57,29 @@ void HitTerror(TMainForm& form, TTerror& terror, int32_t x, int32_t y) {
   if (terror.HitPoints > form.ShotPower) {
     terror.HitPoints -= form.ShotPower;
     if (vehicle) {
-      form.PlaySound("popal_in_gel");
+      form.PlaySoundAt("popal_in_gel", x);
       form.Spawn<TPopal>(x, y);
     } else if (onFoot) {
-      form.PlaySound("popal_in_plot");
+      form.PlaySoundAt("popal_in_plot", x);
     }
     return;
   }
 
   form.Score += ScoreOf(terror.Kind);
+  const double centre = terror.X + terror.Width / 2.0;
   if (onFoot) {
-    form.PlaySound("popal_in_plot");
+    form.PlaySoundAt("popal_in_plot", x);
     terror.Dead();
-    if (terror.Kind >= 1 && terror.Kind <= 4) form.PlaySound("terror" + std::to_string(terror.Kind) + "_dead");
+    if (terror.Kind >= 1 && terror.Kind <= 4) form.PlaySoundAt("terror" + std::to_string(terror.Kind) + "_dead", centre);
     LeaveCorpse(form, terror);
     form.FootCount -= 1;
   } else if (vehicle) {
     terror.Dead();
     switch (terror.Kind) {
-      case 5: form.StopSound("tank_move", 5); form.PlaySound("15"); break;
-      case 6: form.StopSound("truc_move", 6); form.PlaySound("8"); break;
-      case 7: form.StopSound("truc_move", 7); form.PlaySound("8"); break;
-      case 8: form.StopSound("vert_move", 8); form.PlaySound("8"); break;
+      case 5: form.StopSound("tank_move", 5); form.PlaySoundAt("15", centre); break;
+      case 6: form.StopSound("truc_move", 6); form.PlaySoundAt("8", centre); break;
+      case 7: form.StopSound("truc_move", 7); form.PlaySoundAt("8", centre); break;
+      case 8: form.StopSound("vert_move", 8); form.PlaySoundAt("8", centre); break;
       default: break;
     }
     const TPictureCollectionItem& gotov = form.Find("gotov");
@@ -90,6 +91,7 @@ void HitTerror(TMainForm& form, TTerror& terror, int32_t x, int32_t y) {
 }
 
 void ApplyBonus(TMainForm& form, TBonus& bonus) {
+  const double place = bonus.X + bonus.Width / 2.0;
   if (dynamic_cast<Bomb*>(&bonus) != nullptr) {
     form.FootCount = 0;
     TSpriteEngine& engine = form.Engine();
@@ -100,7 +102,7 @@ void ApplyBonus(TMainForm& form, TBonus& bonus) {
       foot->Dead();
       LeaveCorpse(form, *foot);
     }
-    form.PlaySound("bomb");
+    form.PlaySoundAt("bomb", place);
   } else if (dynamic_cast<Med*>(&bonus) != nullptr) {
     form.Health += 50;
     if (form.Health > 100) {
@@ -111,20 +113,20 @@ void ApplyBonus(TMainForm& form, TBonus& bonus) {
         form.Health -= 100;
       }
     }
-    form.PlaySound("med");
+    form.PlaySoundAt("med", place);
   } else if (dynamic_cast<Life*>(&bonus) != nullptr) {
     if (form.Lives == 3)
       form.Health = 100;
     else
       form.Lives += 1;
-    form.PlaySound("life");
+    form.PlaySoundAt("life", place);
   } else if (dynamic_cast<Ocher*>(&bonus) != nullptr) {
     // Burst fire for ten seconds from now; Timer1 ends it.
     form.SingleShotMode = false;
     form.Timer1->SetEnabled(false);
     form.Timer1->SetEnabled(true);
     form.Timer1->SetInterval(10000);
-    form.PlaySound("ocher");
+    form.PlaySoundAt("ocher", place);
   } else if (dynamic_cast<Cherep*>(&bonus) != nullptr) {
     if (form.Health > 50) {
       form.Health -= 50;
@@ -137,16 +139,16 @@ void ApplyBonus(TMainForm& form, TBonus& bonus) {
         form.Health += 50;
       }
     }
-    form.PlaySound("cherep");
+    form.PlaySoundAt("cherep", place);
   } else if (dynamic_cast<Artobstrel*>(&bonus) != nullptr) {
     form.Spawn<Plane>(65.0 + form.Random(20));
-    form.PlaySound("artobstrel");
+    form.PlaySoundAt("artobstrel", place);
   } else if (dynamic_cast<Dollar*>(&bonus) != nullptr) {
     form.Score += 100;
-    form.PlaySound("dollar");
+    form.PlaySoundAt("dollar", place);
   }
 
-  form.PlaySound("shar_dead");
+  form.PlaySoundAt("shar_dead", place);
   bonus.Dead();
   const TPictureCollectionItem& burst = form.Find("Bonus_dead");
   form.Spawn<TBonus_Dead>(bonus.X + bonus.Width / 2.0 - burst.Width() / 2.0,
@@ -157,7 +159,7 @@ void ApplyBonus(TMainForm& form, TBonus& bonus) {
 
 void TMainForm::ResolveShot(int32_t x, int32_t y) {
   ShotFired = true;
-  PlaySound("1");
+  PlaySoundAt("1", x);
 
   TSpriteEngine& engine = Engine();
   TTerror* terror = nullptr;
@@ -184,5 +186,5 @@ void TMainForm::ResolveShot(int32_t x, int32_t y) {
     HitTerror(*this, *terror, x, y);
   else if (zb > zt)
     ApplyBonus(*this, *bonus);
-  if (zt == 0 && zb == 0) PlaySound("2");
+  if (zt == 0 && zb == 0) PlaySoundAt("2", x);
 }

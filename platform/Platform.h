@@ -8,6 +8,7 @@ class TSurface;
 class TAudioOutput;
 class TMusicLib;
 class THttpTransport;
+class TPlaces;
 
 // What the game needs of its surroundings. The SDL backend (platform/sdl/) is the real one; the
 // headless backend (platform/headless/) drives the same game in tests with a fake clock and
@@ -16,6 +17,11 @@ class THttpTransport;
 enum class TWindowState { wsNormal, wsMinimized, wsMaximized };
 enum class TBorderStyle { bsSingle, bsNone };
 enum class TMouseButton { mbLeft, mbRight, mbMiddle };
+
+// The buttons and axes of a game pad, in the usual layout (A at the bottom of the four face
+// buttons, Back and Start in the middle). Axes run from -32768 to 32767, triggers from 0 to 32767.
+enum class TPadButton : uint16_t { A, B, X, Y, Back, Start, DpadUp, DpadDown, DpadLeft, DpadRight, Other };
+enum class TPadAxis : uint16_t { LeftX, LeftY, RightX, RightY, TriggerLeft, TriggerRight };
 
 struct TShiftState {
   bool Shift = false;
@@ -42,6 +48,10 @@ struct TPlatformEvent {
     FocusLost,
     CloseRequest,  // the window's close button; the game may refuse it
     Resized,       // the window's size or state changed (maximise included)
+    PadAxis,       // Axis moved to Value
+    PadButtonDown,
+    PadButtonUp,
+    PadRemoved,    // a pad went away: whatever it held is let go
   };
   TKind Kind = TKind::MouseMove;
   uint16_t Key = 0;
@@ -49,6 +59,9 @@ struct TPlatformEvent {
   TMouseButton Button = TMouseButton::mbLeft;
   int X = 0;
   int Y = 0;
+  TPadButton PadButton = TPadButton::Other;
+  TPadAxis Axis = TPadAxis::LeftX;
+  int Value = 0;
 };
 
 // A 32-bit millisecond clock that wraps, and a way to wait.
@@ -92,7 +105,8 @@ class TDesktop {
   virtual void Open(const std::string& target) = 0;
 };
 
-// Everything one run of the game is given. Any member but Clock and Window may be null.
+// Everything one run of the game is given. Any member but Clock and Window may be null; without
+// Places the game's files are those of the working folder.
 struct TPlatform {
   TPlatform();
   ~TPlatform();
@@ -105,4 +119,5 @@ struct TPlatform {
   std::unique_ptr<TAudioOutput> Audio;
   std::unique_ptr<TMusicLib> Music;
   std::unique_ptr<THttpTransport> Http;
+  std::unique_ptr<TPlaces> Places;
 };

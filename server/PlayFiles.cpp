@@ -107,6 +107,11 @@ void MountPlayFiles(httplib::Server& http, const std::filesystem::path& folder) 
     // A new build is picked up at once, and a cache never mixes the two encodings.
     response.set_header("Cache-Control", "no-cache");
     response.set_header("Vary", "Accept-Encoding");
+    // The page runs its own inline start-up script and compiles WebAssembly; nothing from elsewhere.
+    response.set_header("Content-Security-Policy",
+                        "default-src 'self'; script-src 'self' 'unsafe-inline' 'wasm-unsafe-eval'; "
+                        "style-src 'self' 'unsafe-inline'; img-src 'self' data:; object-src 'none'; "
+                        "base-uri 'none'; frame-ancestors 'none'");
     if (found->Gzip) response.set_header("Content-Encoding", "gzip");
     response.set_content(std::move(body), found->ContentType.c_str());
   });

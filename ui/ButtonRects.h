@@ -47,6 +47,28 @@ inline constexpr TButtonRect OptionsTextLine{340, 720, 400, 450};
 inline constexpr TButtonRect OptionsBackClick{324, 451, 458, 516};
 inline constexpr TButtonRect OptionsBackHover{324, 451, 464, 522};
 
+// The button on the options page that leads to the second page.
+inline constexpr TButtonRect OptionsMore{560, 716, 458, 516};
+
+// The second options page ("fon_comfort"): loudness steps, choices, and Back as on the first page
+// (OptionsBackClick, OptionsBackHover).
+inline constexpr TButtonRect ComfortMusicDown{330, 382, 122, 166};
+inline constexpr TButtonRect ComfortMusicUp{560, 612, 122, 166};
+inline constexpr TButtonRect ComfortEffectsDown{330, 382, 176, 220};
+inline constexpr TButtonRect ComfortEffectsUp{560, 612, 176, 220};
+inline constexpr TButtonRect ComfortSizeSmall{330, 440, 230, 274};
+inline constexpr TButtonRect ComfortSizeNormal{450, 580, 230, 274};
+inline constexpr TButtonRect ComfortSizeLarge{590, 700, 230, 274};
+inline constexpr TButtonRect ComfortColourStandard{330, 410, 284, 336};
+inline constexpr TButtonRect ComfortColourWhite{420, 500, 284, 336};
+inline constexpr TButtonRect ComfortColourMagenta{510, 590, 284, 336};
+inline constexpr TButtonRect ComfortStereo{330, 470, 346, 390};
+inline constexpr TButtonRect ComfortMono{480, 590, 346, 390};
+inline constexpr TButtonRect ComfortPadDown{330, 382, 400, 444};
+inline constexpr TButtonRect ComfortPadUp{560, 612, 400, 444};
+// Where the three percentages of the page are centred.
+inline constexpr int ComfortValueX = 471;
+
 // High scores.
 inline constexpr TButtonRect HighScoreClear{104, 268, 465, 533};
 inline constexpr TButtonRect HighScoreBackHover{324, 451, 464, 522};
@@ -97,6 +119,21 @@ inline constexpr THighlight Highlights[] = {
     {"Options_sound_on", 268, 312, 63, 50},
     {"Options_sound_off", 350, 311, 90, 51},
     {"Enter_Name_Send", 150, 377, 67, 44},
+    {"Options_more", 560, 458, 157, 59},
+    {"Comfort_music_down", 330, 122, 53, 45},
+    {"Comfort_music_up", 560, 122, 53, 45},
+    {"Comfort_effects_down", 330, 176, 53, 45},
+    {"Comfort_effects_up", 560, 176, 53, 45},
+    {"Comfort_size_small", 330, 230, 111, 45},
+    {"Comfort_size_normal", 450, 230, 131, 45},
+    {"Comfort_size_large", 590, 230, 111, 45},
+    {"Comfort_colour_standard", 330, 284, 81, 53},
+    {"Comfort_colour_white", 420, 284, 81, 53},
+    {"Comfort_colour_magenta", 510, 284, 81, 53},
+    {"Comfort_stereo", 330, 346, 141, 45},
+    {"Comfort_mono", 480, 346, 111, 45},
+    {"Comfort_pad_down", 330, 400, 53, 45},
+    {"Comfort_pad_up", 560, 400, 53, 45},
 };
 
 // Finds a highlight by its picture name; null when there is none.

@@ -1,5 +1,8 @@
 #include "ui/MenuSprites.h"
 
+#include <stdexcept>
+#include <string>
+
 #include "app/MainForm.h"
 #include "engine/PictureCollection.h"
 #include "platform/Display.h"
@@ -11,6 +14,13 @@ namespace {
 // never be placed somewhere the art and the pointer rectangles do not know of.
 consteval const char* Placed(const char* picture) {
   if (FindHighlight(picture) == nullptr) throw "picture has no entry in the highlight table";
+  return picture;
+}
+
+// The same check for a name chosen while the game runs.
+const char* PlacedAtRunTime(const char* picture) {
+  if (FindHighlight(picture) == nullptr)
+    throw std::logic_error(std::string("Picture '") + picture + "' has no place in the highlight table");
   return picture;
 }
 
@@ -98,3 +108,8 @@ TClearHighScore_Yes::TClearHighScore_Yes(TMainForm& form)
     : TMenuGame(form, Placed("ClearHighScore_Yes"), TMenuPlace::Highlight, 802) {}
 TClearHighScore_No::TClearHighScore_No(TMainForm& form)
     : TMenuGame(form, Placed("ClearHighScore_No"), TMenuPlace::Highlight, 802) {}
+
+TPlateHighlight::TPlateHighlight(TMainForm& form, const char* picture)
+    : TMenuGame(form, PlacedAtRunTime(picture), TMenuPlace::Highlight, 1) {}
+TPlateMarker::TPlateMarker(TMainForm& form, const char* picture)
+    : TMenu(form, PlacedAtRunTime(picture), TMenuPlace::Highlight, 1) {}

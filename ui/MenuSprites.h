@@ -150,3 +150,14 @@ class TClearHighScore_No : public TMenuGame {
  public:
   explicit TClearHighScore_No(TMainForm& form);
 };
+
+// A lit plate of the second options page, by picture name: a hover highlight, or a marker of the
+// choice in force.
+class TPlateHighlight : public TMenuGame {
+ public:
+  TPlateHighlight(TMainForm& form, const char* picture);
+};
+class TPlateMarker : public TMenu {
+ public:
+  TPlateMarker(TMainForm& form, const char* picture);
+};

@@ -37,8 +37,11 @@ constexpr THoverRow HelpHover[] = {
     {ButtonRects::HelpBack, Show<HelpGame_Back>},
     {ButtonRects::HelpDownHover, Show<HelpGame_Down>},
 };
+void ShowOptionsMore(TMainForm& form) { form.Spawn<TPlateHighlight>("Options_more"); }
+
 constexpr THoverRow OptionsHover[] = {
     {ButtonRects::OptionsBackHover, Show<Options_Back>},
+    {ButtonRects::OptionsMore, ShowOptionsMore},
 };
 constexpr THoverRow HighScoreHover[] = {
     {ButtonRects::HighScoreClear, Show<HighScore_Clear>},
@@ -96,6 +99,9 @@ void TMainForm::DisplayMouseMove(TShiftState, int32_t x, int32_t y) {
       break;
     case scOptions:
       Hover(*this, OptionsHover);
+      break;
+    case scComfort:
+      ComfortHover();
       break;
     case scHighScores:
       if (GameClearHighScore.Checked)
@@ -221,6 +227,8 @@ void TMainForm::DisplayMouseDown(TMouseButton button, TShiftState, int32_t x, in
         GamegoEditClick();
       } else if (ButtonRects::OptionsBackClick.Contains(px, py)) {
         SwitchScreen(scMainMenu);
+      } else if (ButtonRects::OptionsMore.Contains(px, py)) {
+        SwitchScreen(scComfort);
       } else {
         break;
       }
@@ -247,6 +255,10 @@ void TMainForm::DisplayMouseDown(TMouseButton button, TShiftState, int32_t x, in
         break;
       }
       PlaySound("button_down");
+      break;
+
+    case scComfort:
+      ComfortMouseDown();
       break;
 
     case scExitConfirm:

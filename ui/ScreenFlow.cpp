@@ -80,6 +80,11 @@ void TMainForm::SwitchScreen(uint8_t screen) {
       ExtraText = Edit1.Text;
       DrawLetterLine(ExtraText, 410, 390, 1);
       break;
+    case scComfort:
+      Spawn<Pricel>();
+      AddBackground(*this, "fon_all", -1);
+      AddPanel(*this, "fon_comfort", 393, 277);
+      break;
     case scHighScores:
       if (MenuMusicRestart) PlayMusic("1");
       MenuMusicRestart = false;
@@ -128,6 +133,9 @@ void TMainForm::TearDownScreen() {
     case scHighScores:
       SaveSettings();
       break;
+    case scComfort:
+      SaveComfort();
+      break;
     case scExitConfirm:
       PlaySound("after_pause");
       SaveSettings();
@@ -175,6 +183,8 @@ void TMainForm::ScreenFrame() {
       Spawn<Options_music_on>();
     else
       Spawn<Options_music_off>();
+  } else if (CurrentScreen == scComfort) {
+    ComfortFrame();
   } else if (CurrentScreen == scGameOver && GameEnterName.Checked) {
     MarkDeadAll<Bukva>();
     PlayerName = Edit2.Text;

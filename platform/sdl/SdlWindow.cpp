@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <cmath>
 #include <cstdio>
 #include <stdexcept>
 
@@ -49,6 +50,34 @@ uint16_t VirtualKey(SDL_Keycode sym) {
   }
 }
 
+TPadButton PadButtonOf(uint8_t button) {
+  switch (button) {
+    case SDL_CONTROLLER_BUTTON_A: return TPadButton::A;
+    case SDL_CONTROLLER_BUTTON_B: return TPadButton::B;
+    case SDL_CONTROLLER_BUTTON_X: return TPadButton::X;
+    case SDL_CONTROLLER_BUTTON_Y: return TPadButton::Y;
+    case SDL_CONTROLLER_BUTTON_BACK: return TPadButton::Back;
+    case SDL_CONTROLLER_BUTTON_START: return TPadButton::Start;
+    case SDL_CONTROLLER_BUTTON_DPAD_UP: return TPadButton::DpadUp;
+    case SDL_CONTROLLER_BUTTON_DPAD_DOWN: return TPadButton::DpadDown;
+    case SDL_CONTROLLER_BUTTON_DPAD_LEFT: return TPadButton::DpadLeft;
+    case SDL_CONTROLLER_BUTTON_DPAD_RIGHT: return TPadButton::DpadRight;
+    default: return TPadButton::Other;
+  }
+}
+
+bool PadAxisOf(uint8_t axis, TPadAxis& padAxis) {
+  switch (axis) {
+    case SDL_CONTROLLER_AXIS_LEFTX: padAxis = TPadAxis::LeftX; return true;
+    case SDL_CONTROLLER_AXIS_LEFTY: padAxis = TPadAxis::LeftY; return true;
+    case SDL_CONTROLLER_AXIS_RIGHTX: padAxis = TPadAxis::RightX; return true;
+    case SDL_CONTROLLER_AXIS_RIGHTY: padAxis = TPadAxis::RightY; return true;
+    case SDL_CONTROLLER_AXIS_TRIGGERLEFT: padAxis = TPadAxis::TriggerLeft; return true;
+    case SDL_CONTROLLER_AXIS_TRIGGERRIGHT: padAxis = TPadAxis::TriggerRight; return true;
+    default: return false;
+  }
+}
+
 bool ButtonOf(uint8_t sdlButton, TMouseButton& button) {
   switch (sdlButton) {
     case SDL_BUTTON_LEFT:
@@ -69,8 +98,21 @@ bool ButtonOf(uint8_t sdlButton, TMouseButton& button) {
 TSdlWindow::TSdlWindow(bool resizable) {
   // Signals end the program as usual instead of becoming close requests, which the game refuses.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  // SDL would poll the pads every millisecond while one is plugged in; WaitEvent reads them instead.
+  SDL_SetHint(SDL_HINT_AUTO_UPDATE_JOYSTICKS, "0");
+  // The window's class (X11) and app id (Wayland) match zarvok.desktop, so docks and task bars
+  // find the game's icon and name. This SDL reads them from the environment (later ones also as
+  // hints); a value the user set stays.
+  for (const char* name : {"SDL_VIDEO_X11_WMCLASS", "SDL_VIDEO_WAYLAND_WMCLASS"}) {
+    SDL_setenv(name, "zarvok", 0);
+    SDL_SetHint(name, "zarvok");
+  }
+  SDL_SetHint(SDL_HINT_APP_NAME, "Zarvok");
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_AUDIO) != 0 && SDL_Init(SDL_INIT_VIDEO) != 0)
     throw std::runtime_error(std::string("Cannot start SDL: ") + SDL_GetError());
+  // Without the controller subsystem the game simply has no pad. SDL reads its own mapping
+  // database and SDL_GAMECONTROLLERCONFIG here, and reports the pads already plugged in as added.
+  FPadsReady = SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0;
   FWindow = SDL_CreateWindow("ZARVOK", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, ClientWidth, ClientHeight,
                              SDL_WINDOW_HIDDEN | (resizable ? SDL_WINDOW_RESIZABLE : 0));
   if (!FWindow) {
@@ -92,6 +134,7 @@ TSdlWindow::TSdlWindow(bool resizable) {
 }
 
 TSdlWindow::~TSdlWindow() {
+  for (const auto& [id, pad] : FPads) SDL_GameControllerClose(pad);
   if (FTexture) SDL_DestroyTexture(FTexture);
   if (FRenderer) SDL_DestroyRenderer(FRenderer);
   if (FWindow) SDL_DestroyWindow(FWindow);
@@ -216,13 +259,27 @@ void TSdlWindow::Redraw() {
 }
 
 bool TSdlWindow::WaitEvent(TPlatformEvent& event, uint32_t timeoutMs) {
+  if (!FPending.empty()) {
+    event = FPending.front();
+    FPending.pop_front();
+    return true;
+  }
+  // Pads plugged in or pulled out, sticks and buttons: queued as events now, once per wait, which
+  // is at least once a frame while the game runs.
+  if (FPadsReady) SDL_GameControllerUpdate();
   const uint32_t start = SDL_GetTicks();
   for (;;) {
     const uint32_t passed = SDL_GetTicks() - start;
     const uint32_t left = passed >= timeoutMs ? 0 : timeoutMs - passed;
     SDL_Event sdlEvent;
     // Blocks in the window system until something happens: no spinning while the game waits.
-    const int got = left == 0 ? SDL_PollEvent(&sdlEvent) : SDL_WaitEventTimeout(&sdlEvent, static_cast<int>(left));
+    int got = left == 0 ? SDL_PollEvent(&sdlEvent) : SDL_WaitEventTimeout(&sdlEvent, static_cast<int>(left));
+    // The wait is over and a frame may be due: the pads are read once more, so a stick moved
+    // during the wait reaches this frame rather than the next.
+    if (!got && FPadsReady && left != 0) {
+      SDL_GameControllerUpdate();
+      got = SDL_PollEvent(&sdlEvent);
+    }
     if (!got) return false;
     if (Translate(sdlEvent, event)) return true;
   }
@@ -238,6 +295,8 @@ bool TSdlWindow::Translate(const SDL_Event& sdlEvent, TPlatformEvent& event) {
       event.Shift = ShiftOf(sdlEvent.key.keysym.mod);
       return event.Key != 0;
     case SDL_MOUSEMOTION:
+      // A finger's own events stand for it; SDL's mouse copy of them would click twice.
+      if (sdlEvent.motion.which == SDL_TOUCH_MOUSEID) return false;
       event.Kind = TKind::MouseMove;
       event.X = sdlEvent.motion.x;
       event.Y = sdlEvent.motion.y;
@@ -245,6 +304,7 @@ bool TSdlWindow::Translate(const SDL_Event& sdlEvent, TPlatformEvent& event) {
       return true;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
+      if (sdlEvent.button.which == SDL_TOUCH_MOUSEID) return false;
       event.Kind = sdlEvent.type == SDL_MOUSEBUTTONDOWN ? TKind::MouseDown : TKind::MouseUp;
       event.X = sdlEvent.button.x;
       event.Y = sdlEvent.button.y;
@@ -279,6 +339,49 @@ bool TSdlWindow::Translate(const SDL_Event& sdlEvent, TPlatformEvent& event) {
         default:
           return false;
       }
+    case SDL_FINGERDOWN:
+    case SDL_FINGERMOTION:
+    case SDL_FINGERUP: {
+      // One finger is the pointer; others touching meanwhile are ignored.
+      const auto finger = static_cast<int64_t>(sdlEvent.tfinger.fingerId);
+      if (sdlEvent.type == SDL_FINGERDOWN) {
+        if (FFingerDown) return false;
+        FFingerDown = true;
+        FFinger = finger;
+      } else if (!FFingerDown || finger != FFinger) {
+        return false;
+      }
+      event.Kind = TKind::MouseMove;
+      FingerPoint(sdlEvent.tfinger.x, sdlEvent.tfinger.y, event);
+      if (sdlEvent.type == SDL_FINGERMOTION) return true;
+      // The pointer goes to the finger first, then the button acts there.
+      TPlatformEvent press = event;
+      press.Kind = sdlEvent.type == SDL_FINGERDOWN ? TKind::MouseDown : TKind::MouseUp;
+      press.Button = TMouseButton::mbLeft;
+      FPending.push_back(press);
+      if (sdlEvent.type == SDL_FINGERUP) FFingerDown = false;
+      return true;
+    }
+    case SDL_CONTROLLERDEVICEADDED:
+      OpenPad(sdlEvent.cdevice.which);
+      return false;
+    case SDL_CONTROLLERDEVICEREMOVED: {
+      const auto found = FPads.find(sdlEvent.cdevice.which);
+      if (found == FPads.end()) return false;
+      SDL_GameControllerClose(found->second);
+      FPads.erase(found);
+      event.Kind = TKind::PadRemoved;
+      return true;
+    }
+    case SDL_CONTROLLERAXISMOTION:
+      event.Kind = TKind::PadAxis;
+      event.Value = sdlEvent.caxis.value;
+      return PadAxisOf(sdlEvent.caxis.axis, event.Axis);
+    case SDL_CONTROLLERBUTTONDOWN:
+    case SDL_CONTROLLERBUTTONUP:
+      event.Kind = sdlEvent.type == SDL_CONTROLLERBUTTONDOWN ? TKind::PadButtonDown : TKind::PadButtonUp;
+      event.PadButton = PadButtonOf(sdlEvent.cbutton.button);
+      return event.PadButton != TPadButton::Other;
     case SDL_RENDER_TARGETS_RESET:
     case SDL_RENDER_DEVICE_RESET:
       CreateTexture();
@@ -286,6 +389,27 @@ bool TSdlWindow::Translate(const SDL_Event& sdlEvent, TPlatformEvent& event) {
     default:
       return false;
   }
+}
+
+void TSdlWindow::OpenPad(int deviceIndex) {
+  if (!SDL_IsGameController(deviceIndex)) return;
+  const SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(deviceIndex);
+  if (FPads.count(id) != 0) return;
+  if (SDL_GameController* pad = SDL_GameControllerOpen(deviceIndex)) FPads[id] = pad;
+}
+
+void TSdlWindow::FingerPoint(float x, float y, TPlatformEvent& event) const {
+  int width = 0;
+  int height = 0;
+  SDL_GetWindowSize(FWindow, &width, &height);
+  float logicalX = 0;
+  float logicalY = 0;
+  // The same letterbox and scale as the mouse: points on the bars fall outside 0..799 x 0..599.
+  SDL_RenderWindowToLogical(FRenderer, static_cast<int>(x * static_cast<float>(width)),
+                            static_cast<int>(y * static_cast<float>(height)), &logicalX, &logicalY);
+  event.X = static_cast<int>(std::floor(logicalX));
+  event.Y = static_cast<int>(std::floor(logicalY));
+  event.Shift = ShiftOf(static_cast<uint16_t>(SDL_GetModState()));
 }
 
 void TSdlWindow::ShowMessage(const std::string& caption, const std::string& text) {

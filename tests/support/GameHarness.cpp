@@ -22,7 +22,7 @@ TGameHarness::TGameHarness(const TOptions& options)
   }
   Window().KeepFrames = options.KeepFrames;
   if (options.MakeMusic) FPlatform.Music = options.MakeMusic();
-  FForm = std::make_unique<TMainForm>(FPlatform);
+  FForm = std::make_unique<TMainForm>(FPlatform, TGamePaths(), options.CommandLine);
   FForm->WaveList->OnPlaySound = [sounds = FSounds](const std::string& name) { sounds->push_back(name); };
   FApplication = std::make_unique<TApplication>(*FForm);
   if (options.ShowForm) FForm->ShowForm();
@@ -97,6 +97,26 @@ void TGameHarness::Key(uint16_t vk, TShiftState shift) {
   event.Shift = shift;
   Dispatch(event);
 }
+
+void TGameHarness::PadAxis(TPadAxis axis, int value) {
+  TPlatformEvent event = PlainEvent(TPlatformEvent::TKind::PadAxis);
+  event.Axis = axis;
+  event.Value = value;
+  Dispatch(event);
+}
+
+void TGameHarness::PadButton(TPadButton button, bool down) {
+  TPlatformEvent event = PlainEvent(down ? TPlatformEvent::TKind::PadButtonDown : TPlatformEvent::TKind::PadButtonUp);
+  event.PadButton = button;
+  Dispatch(event);
+}
+
+void TGameHarness::PadPress(TPadButton button) {
+  PadButton(button, true);
+  PadButton(button, false);
+}
+
+void TGameHarness::PadRemoved() { Dispatch(PlainEvent(TPlatformEvent::TKind::PadRemoved)); }
 
 void TGameHarness::Type(const std::string& text) {
   for (char c : text) {

@@ -36,6 +36,8 @@ class TGameHarness {
     std::filesystem::path GameDir;
     // Makes the music library the game plays through (a fake that a test steers); none = no music.
     std::function<std::unique_ptr<TMusicLib>()> MakeMusic;
+    // What the command line asked for.
+    TCommandLineOptions CommandLine;
   };
 
   TGameHarness();
@@ -80,6 +82,12 @@ class TGameHarness {
   void Key(uint16_t vk, TShiftState shift = {});
   // Types capital letters, digits as their keys.
   void Type(const std::string& text);
+  // A game pad, as the window reports it.
+  void PadAxis(TPadAxis axis, int value);
+  void PadButton(TPadButton button, bool down);
+  // Press and release.
+  void PadPress(TPadButton button);
+  void PadRemoved();
   void LoseFocus();
   void GainFocus();
   void CloseWindow();

@@ -21,6 +21,8 @@ constexpr int FlashY[6] = {500, 492, 485, 486, 488, 493};
 constexpr double WeaponLeft = (800 - WeaponW) / 2.0 + 60;
 constexpr double WeaponTop = 600 - WeaponH;
 
+}  // namespace
+
 void Reticle(cairo_t* cr, double cx, double cy, double r, double turn, const TColor& c, double gap) {
   cairo_save(cr);
   cairo_translate(cr, cx, cy);
@@ -45,6 +47,8 @@ void Reticle(cairo_t* cr, double cx, double cy, double r, double turn, const TCo
   cairo_stroke(cr);
   cairo_restore(cr);
 }
+
+namespace {
 
 
 // The rifle from behind: the stock near the player at the bottom centre, tapering in
@@ -136,6 +140,29 @@ void AddEffects(TPictureList& out, const TArtParams& params) {
   out.push_back(DrawStrip("pricel_anim", 48, 48, 8, Ink, [&](cairo_t* cr, int i) {
     Reticle(cr, 24, 24, 15 + std::sin(i * M_PI / 4) * 1.2, i * M_PI / 16, Rgb(0xffd040), 5);
   }));
+  // The sights in the sizes and colours the player may choose; the normal standard pair is above.
+  const struct {
+    const char* Name;
+    double Scale;
+  } sizes[] = {{"small", 0.75}, {"normal", 1.0}, {"large", 1.4}};
+  const struct {
+    const char* Name;
+    TColor Battle, Menu;
+  } colours[] = {{"standard", sight, Rgb(0xffd040)}, {"white", Rgb(0xffffff), Rgb(0xffffff)},
+                 {"magenta", Rgb(0xff40ff), Rgb(0xff40ff)}};
+  for (const auto& size : sizes)
+    for (const auto& colour : colours) {
+      if (size.Scale == 1.0 && std::string(colour.Name) == "standard") continue;
+      const double k = size.Scale;
+      const int side = static_cast<int>(std::lround(48 * k));
+      const std::string suffix = std::string("_") + size.Name + "_" + colour.Name;
+      out.push_back(DrawStrip("pricel" + suffix, side, side, 4, Ink, [&](cairo_t* cr, int i) {
+        Reticle(cr, side / 2.0, side / 2.0, (13.4 + (3 - i) * 2.2) * k, 0, colour.Battle, (5 + (3 - i) * 2) * k);
+      }));
+      out.push_back(DrawStrip("pricel_anim" + suffix, side, side, 8, Ink, [&](cairo_t* cr, int i) {
+        Reticle(cr, side / 2.0, side / 2.0, (15 + std::sin(i * M_PI / 4) * 1.2) * k, i * M_PI / 16, colour.Menu, 5 * k);
+      }));
+    }
   out.push_back(DrawStrip("ak47", WeaponW, WeaponH, 6, Ink, [](cairo_t* cr, int i) { Weapon(cr, i); }));
   for (int k = 0; k < 6; ++k)
     out.push_back(DrawStrip("Splash_" + std::to_string(k + 1), FlashSize, FlashSize, 1, Ink,

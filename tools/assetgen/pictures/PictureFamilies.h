@@ -20,3 +20,6 @@ TPictureList BuildAllPictures(const TArtParams& params);
 
 // The outline colour shared by every picture.
 inline TColor OutlineColor() { return Rgb(0x24140a); }
+
+// The sight's ring and cross hairs in colour c, ringed with the outline ink, centred on (cx, cy).
+void Reticle(cairo_t* cr, double cx, double cy, double r, double turn, const TColor& c, double gap);

@@ -69,7 +69,29 @@ const TPlate Plates[] = {
     {"Options_sound_on", "ON", ButtonRects::OptionsSoundOn},
     {"Options_sound_off", "OFF", ButtonRects::OptionsSoundOff},
     {"Enter_Name_Send", "", ButtonRects::SendSwitch},
+    {"Options_more", "MORE", ButtonRects::OptionsMore},
+    {"Comfort_music_down", "-", ButtonRects::ComfortMusicDown},
+    {"Comfort_music_up", "+", ButtonRects::ComfortMusicUp},
+    {"Comfort_effects_down", "-", ButtonRects::ComfortEffectsDown},
+    {"Comfort_effects_up", "+", ButtonRects::ComfortEffectsUp},
+    {"Comfort_size_small", "SMALL", ButtonRects::ComfortSizeSmall},
+    {"Comfort_size_normal", "NORMAL", ButtonRects::ComfortSizeNormal},
+    {"Comfort_size_large", "LARGE", ButtonRects::ComfortSizeLarge},
+    {"Comfort_colour_standard", "", ButtonRects::ComfortColourStandard},
+    {"Comfort_colour_white", "", ButtonRects::ComfortColourWhite},
+    {"Comfort_colour_magenta", "", ButtonRects::ComfortColourMagenta},
+    {"Comfort_stereo", "STEREO", ButtonRects::ComfortStereo},
+    {"Comfort_mono", "MONO", ButtonRects::ComfortMono},
+    {"Comfort_pad_down", "-", ButtonRects::ComfortPadDown},
+    {"Comfort_pad_up", "+", ButtonRects::ComfortPadUp},
 };
+
+// The colour each sight swatch shows: the battlefield sight's colour in that choice.
+TColor SwatchColour(const std::string& picture, const TColor& standard) {
+  if (picture == "Comfort_colour_white") return Rgb(0xffffff);
+  if (picture == "Comfort_colour_magenta") return Rgb(0xff40ff);
+  return standard;
+}
 
 const TPlate& PlateOf(const char* picture) {
   for (const TPlate& p : Plates)
@@ -88,8 +110,9 @@ TLetterStyle PlateStyle(double h, bool lit) {
   return s;
 }
 
-// An olive steel plate with rivets; lit, it glows amber.
-void PlateAt(cairo_t* cr, const TPlate& plate, bool lit) {
+// An olive steel plate with rivets; lit, it glows amber. A sight swatch shows its sight instead of
+// a label.
+void PlateAt(cairo_t* cr, const TPlate& plate, bool lit, const TColor& sight = Rgb(0x7aff5a)) {
   const TBox box = BoxOf(Highlight(plate.Picture));
   const double inset = 2.5;
   const TColor face = lit ? Rgb(0xc8742a) : Rgb(0x55602e);
@@ -108,6 +131,10 @@ void PlateAt(cairo_t* cr, const TPlate& plate, bool lit) {
       }
   }
   const TBox text = Intersect(Intersect(box, BoxOf(plate.Click)), {box.X + 6, box.Y + 4, box.W - 12, box.H - 8});
+  if (std::string(plate.Picture).rfind("Comfort_colour_", 0) == 0) {
+    Reticle(cr, box.X + box.W / 2, box.Y + box.H / 2, box.H * 0.28, 0, SwatchColour(plate.Picture, sight), 4);
+    return;
+  }
   if (std::string(plate.Picture) == "Enter_Name_Send") {
     // the send switch: a box that is ticked when lit
     if (lit) {
@@ -129,11 +156,11 @@ void PlateAt(cairo_t* cr, const TPlate& plate, bool lit) {
   DrawTextInBox(cr, plate.Label, PlateStyle(text.H, lit), text.X, text.Y, text.W, text.H, 1);
 }
 
-TArtPicture HighlightPicture(const char* name) {
+TArtPicture HighlightPicture(const char* name, const TColor& sight) {
   const THighlight& h = Highlight(name);
   return DrawStrip(h.Picture, h.W, h.H, 1, Ink, [&](cairo_t* cr, int) {
     cairo_translate(cr, -h.X, -h.Y);
-    PlateAt(cr, PlateOf(name), true);
+    PlateAt(cr, PlateOf(name), true, sight);
   });
 }
 
@@ -435,6 +462,8 @@ void AddScreens(TPictureList& out, const TArtParams& params) {
   const TColor dusk = params.Color("screens.skyTop", Rgb(0x3a2a58));
   const TColor glow = params.Color("screens.skyHorizon", Rgb(0xf0905a));
   const TColor dune = params.Color("screens.dunes", Rgb(0x9a5a32));
+  // The swatch of the standard sight shows the battlefield sight's own colour.
+  const TColor sight = params.Color("effects.sight", Rgb(0x7aff5a));
 
   {  // title
     TArtCanvas c(800, 600);
@@ -548,10 +577,32 @@ void AddScreens(TPictureList& out, const TArtParams& params) {
     DrawTextLeft(cr, "SOUND", caption, 72, 336);
     DrawTextLeft(cr, "TEXT", caption, 72, 425);
     for (const char* name : {"Options_window_mode", "Options_full_screen", "Options_music_on", "Options_music_off",
-                             "Options_sound_on", "Options_sound_off", "Options_back"})
+                             "Options_sound_on", "Options_sound_off", "Options_back", "Options_more"})
       PlateAt(cr, PlateOf(name), false);
     const TBox line = BoxOf(ButtonRects::OptionsTextLine);
     Shape(cr, [&](cairo_t* g) { RoundedRect(g, line.X, line.Y, line.W, line.H, 6); }, Rgb(0x14120c), Ink, 2.5);
+  }));
+  // The second options page: the same board, captions and plates as the first.
+  out.push_back(Panel("fon_comfort", 700, 490, 393, 277, [&](cairo_t* cr) {
+    Board(cr, 43, 32, 700, 490);
+    DrawTextCentred(cr, "COMFORT", TitleStyle(40), 393, 76);
+    TLetterStyle caption = TitleStyle(26);
+    caption.Stencil = false;
+    caption.Top = Rgb(0xe8d8b0);
+    caption.Bottom = Rgb(0xb89860);
+    const struct {
+      const char* Text;
+      const TButtonRect& Row;
+    } captions[] = {{"MUSIC", ButtonRects::ComfortMusicDown},  {"EFFECTS", ButtonRects::ComfortEffectsDown},
+                    {"SIGHT", ButtonRects::ComfortSizeSmall},  {"COLOUR", ButtonRects::ComfortColourStandard},
+                    {"OUTPUT", ButtonRects::ComfortStereo},    {"PAD SPEED", ButtonRects::ComfortPadDown}};
+    for (const auto& c : captions) DrawTextLeft(cr, c.Text, caption, 72, (c.Row.Y1 + c.Row.Y2) / 2.0);
+    // the wells the percentages are drawn in
+    for (const TButtonRect* row : {&ButtonRects::ComfortMusicDown, &ButtonRects::ComfortEffectsDown, &ButtonRects::ComfortPadDown})
+      Shape(cr, [&](cairo_t* g) { RoundedRect(g, 392, row->Y1 + 2, 158, row->Height() - 4, 6); }, Rgb(0x14120c), Ink, 2.5);
+    for (const TPlate& p : Plates)
+      if (std::string(p.Picture).rfind("Comfort_", 0) == 0) PlateAt(cr, p, false, sight);
+    PlateAt(cr, PlateOf("Options_back"), false);
   }));
   out.push_back(Panel("fon_high_scores", 630, 514, 393, 277, [&](cairo_t* cr) {
     Board(cr, 78, 20, 630, 514);
@@ -600,5 +651,5 @@ void AddScreens(TPictureList& out, const TArtParams& params) {
     DrawTextLeft(cr, "Send to the online table", BodyStyle(17), 228, 399);
   }));
 
-  for (const TPlate& p : Plates) out.push_back(HighlightPicture(p.Picture));
+  for (const TPlate& p : Plates) out.push_back(HighlightPicture(p.Picture, sight));
 }
