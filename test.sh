@@ -23,8 +23,9 @@ if command -v ccache >/dev/null; then
 fi
 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release "${compiler_cache[@]}"
 cmake --build "$build_dir" -j "$jobs"
-ctest --test-dir "$build_dir" --output-on-failure -j "$jobs" "$@"
+ctest --test-dir "$build_dir" --output-on-failure -j "$jobs" -LE web "$@"
 ZARVOK_BUILD_DIR="$build_dir" ./tools/ci/package.sh
+ZARVOK_BUILD_DIR="$build_dir" ./tools/ci/web.sh
 
 # Sanitizer findings end the run: UBSan halts on its first report, LeakSanitizer checks every test
 # process at its exit. The data generator links cairo, pango and espeak, whose caches are still

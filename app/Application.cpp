@@ -100,13 +100,13 @@ void TApplication::Step() {
   TPlatformEvent event;
   if (FForm.Platform().Window->WaitEvent(event, TimeToNextDeadline())) {
     Dispatch(event);
-    FinishStep();
+    StepWithoutWaiting();
   } else if (!FForm.Terminated()) {
     RunDue();
   }
 }
 
-void TApplication::FinishStep() {
+void TApplication::StepWithoutWaiting() {
   TWindow& window = *FForm.Platform().Window;
   TPlatformEvent event;
   while (!FForm.Terminated() && window.WaitEvent(event, 0)) Dispatch(event);

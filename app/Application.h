@@ -20,8 +20,10 @@ class TApplication {
   // One turn of the loop: wait for an event or the next deadline, hand out what came, run what
   // is due.
   void Step();
-  // The rest of a turn after an event was handled: the events still queued, then what is due.
-  void FinishStep();
+  // One pass that never waits: every queued event, then the due timers. It ends a turn after an
+  // event was handled, and a host that owns the loop (a web page, once per animation frame) calls
+  // it instead of Run.
+  void StepWithoutWaiting();
 
   // One event, as the form's window would route it.
   void Dispatch(const TPlatformEvent& event);

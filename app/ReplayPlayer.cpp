@@ -47,7 +47,7 @@ TReplayOutcome PlayReplay(TPlatform& platform, const TReplay& replay, const TGam
   };
   form.SwitchScreen(scGame);
   TApplication application(form);
-  application.FinishStep();
+  application.StepWithoutWaiting();
   // A replay costs at most the frames of the game time it claims.
   bool overran = false;
   while (!outcome.Ended && !form.Terminated() && !window.Finished()) {

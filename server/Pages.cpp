@@ -56,7 +56,7 @@ std::string FormatDate(int64_t unixSeconds) {
   return text;
 }
 
-std::string RenderSitePage(const std::vector<std::string>& screenshots) {
+std::string RenderSitePage(const std::vector<std::string>& screenshots, bool playInBrowser) {
   std::string page = PageHead("Zarvok - a desktop shooting gallery",
                               "Zarvok: aim, shoot and survive on four desert battlefields. How to install and play, "
                               "screenshots and the online score table.");
@@ -65,7 +65,9 @@ std::string RenderSitePage(const std::vector<std::string>& screenshots) {
 <h1 id="title" class="stencil">Zarvok</h1>
 <p class="lead">A shooting gallery for the desktop. Hold the line on four desert battlefields: aim with the mouse,
 fire with the left button, and stay alive as long as the levels let you.</p>
-<p><a class="button" href="#install">Install and play</a>
+<p>)";
+  if (playInBrowser) page += "<a class=\"button\" href=\"/play/\">Play in your browser</a>\n";
+  page += R"(<a class="button" href="#install">Install and play</a>
 <a class="button" href=")" + HtmlEscape(TablePath) + R"(">Online top 100</a></p>
 </section>
 

@@ -15,7 +15,8 @@ inline constexpr std::string_view TablePath = "/cgi/version.pl?prg=Zarvok&show&t
 inline constexpr std::string_view StyleSheetPath = "/site.css";
 
 // screenshots: file names under /static/screenshots/, shown in this order; none gives a placeholder.
-std::string RenderSitePage(const std::vector<std::string>& screenshots);
+// playInBrowser: the browser build is served at /play/, and the page links to it.
+std::string RenderSitePage(const std::vector<std::string>& screenshots, bool playInBrowser = false);
 // all: the rows are every score, not only the verified ones; each verified row links its replay.
 std::string RenderTablePage(const std::vector<TScoreRow>& rows, bool all = false);
 // Where a score's replay file is served.

@@ -12,6 +12,7 @@
 #include "platform/replay/Replay.h"
 #include "server/ConnectionFront.h"
 #include "server/Pages.h"
+#include "server/PlayFiles.h"
 #include "server/StaticFolder.h"
 
 namespace {
@@ -146,7 +147,8 @@ void TScoreServer::Route() {
     response.set_content(*replay, "application/octet-stream");
   });
   http.Get("/", [this](const httplib::Request&, httplib::Response& response) {
-    response.set_content(RenderSitePage(ListScreenshots(FOptions.StaticDir)), "text/html; charset=utf-8");
+    response.set_content(RenderSitePage(ListScreenshots(FOptions.StaticDir), !FOptions.PlayDir.empty()),
+                         "text/html; charset=utf-8");
   });
   http.Get(std::string(StyleSheetPath), [](const httplib::Request&, httplib::Response& response) {
     response.set_header("Cache-Control", "max-age=3600");
@@ -158,6 +160,7 @@ void TScoreServer::Route() {
   http.set_post_routing_handler([](const httplib::Request&, httplib::Response& response) {
     AddSafetyHeaders(response);
   });
+  if (!FOptions.PlayDir.empty()) MountPlayFiles(http, FOptions.PlayDir);
   http.set_error_handler([](const httplib::Request&, httplib::Response& response) {
     if (!response.body.empty()) return;
     const std::string message = response.status == 404 ? "Nothing here, soldier." : "That did not work.";

@@ -54,6 +54,9 @@ TServerOptions ParseServerOptions(const std::vector<std::string>& arguments) {
       options.MigrateFrom = value;
     } else if (option == "--static") {
       options.StaticDir = value;
+    } else if (option == "--play") {
+      if (value.empty()) throw EServerOptionsError("--play needs a folder");
+      options.PlayDir = value;
     } else if (option == "--rate-limit") {
       options.RateLimit = ParseNumber(option, value, 0, 1'000'000'000);
     } else if (option == "--threads") {
@@ -86,6 +89,7 @@ std::string ServerUsage() {
          "                     any number of servers may share one database\n"
          "  --migrate-from F   copy the scores of the SQLite file F into --database, then end\n"
          "  --static DIR       folder of the site's pictures (default: server/static of the sources)\n"
+         "  --play DIR         serve the browser build in this folder at /play/\n"
          "  --rate-limit N     submissions per client address and minute (default 10, 0 = no limit);\n"
          "                     version queries: three times as many\n"
          "  --threads N        request threads (default 16)\n"

@@ -21,6 +21,7 @@ struct TServerOptions {
   std::string Database;     // empty: SQLite in DataDir; else a postgresql:// address
   std::string MigrateFrom;  // a SQLite file whose scores go into Database, then the server ends
   std::string StaticDir;  // empty: the static folder of the source tree
+  std::string PlayDir;    // the browser build served at /play/; empty: none
   int32_t RateLimit = 10;  // submissions per address and minute, 0 for none
   int32_t Threads = 16;
   std::string GameData;  // the game's folder (with Data/): replays are verified when given

@@ -95,7 +95,7 @@ bool ButtonOf(uint8_t sdlButton, TMouseButton& button) {
 }
 }  // namespace
 
-TSdlWindow::TSdlWindow() {
+TSdlWindow::TSdlWindow(bool resizable) {
   // Signals end the program as usual instead of becoming close requests, which the game refuses.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   // SDL would poll the pads every millisecond while one is plugged in; WaitEvent reads them instead.
@@ -114,7 +114,7 @@ TSdlWindow::TSdlWindow() {
   // database and SDL_GAMECONTROLLERCONFIG here, and reports the pads already plugged in as added.
   FPadsReady = SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0;
   FWindow = SDL_CreateWindow("ZARVOK", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, ClientWidth, ClientHeight,
-                             SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
+                             SDL_WINDOW_HIDDEN | (resizable ? SDL_WINDOW_RESIZABLE : 0));
   if (!FWindow) {
     const std::string reason = SDL_GetError();
     SDL_Quit();

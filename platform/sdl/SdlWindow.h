@@ -23,7 +23,8 @@ union SDL_Event;
 // tap is one click.
 class TSdlWindow : public TWindow {
  public:
-  TSdlWindow();
+  // resizable: the window system may size the window (the desktop); a page sizes the canvas itself.
+  explicit TSdlWindow(bool resizable = true);
   ~TSdlWindow() override;
   TSdlWindow(const TSdlWindow&) = delete;
   TSdlWindow& operator=(const TSdlWindow&) = delete;

@@ -1,5 +1,10 @@
 #include "platform/sdl/XmpMusicLib.h"
 
+// The browser build's xmp.h includes emscripten.h inside extern "C", which C++ cannot take; once
+// included here first, its guard keeps it out there.
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
 #include <xmp.h>
 
 struct TXmpMusicLib::TSong {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/Application.h"
+#include "app/MainForm.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "support/GameHarness.h"
 #include "support/ScratchFolder.h"
@@ -112,6 +113,35 @@ TEST(GoToLink, OpensTheAddressOrTheFileOrNothing) {
       EXPECT_EQ(desktop.Opened()[0], expected);
     }
   }
+}
+
+}  // namespace
+
+namespace {
+
+// The browser's way of running the game: no Run, only one Step per animation frame (60 a second,
+// 16 or 17 ms apart), with the page's own clock moving between them.
+TEST_F(RunGameFixture, StepsOnAnimationFramesPlayTheGameWithoutEverWaiting) {
+  TMainForm form(Platform);
+  form.ShowForm();
+  TApplication application(form);
+  THeadlessClock& clock = HeadlessClock(Platform);
+  PostQuit();
+
+  int steps = 0;
+  while (!form.Terminated() && steps < 60 * 10) {
+    const uint32_t before = clock.Milliseconds();
+    application.StepWithoutWaiting();
+    EXPECT_EQ(clock.Milliseconds(), before) << "a step waited, at step " << steps;
+    clock.Advance(steps % 3 == 2 ? 16 : 17);
+    ++steps;
+  }
+  EXPECT_TRUE(form.Terminated()) << "the close request ended the game";
+  EXPECT_GE(clock.Milliseconds(), 3000u) << "the close request came at 3 s, not before";
+  EXPECT_TRUE(Window().Messages().empty());
+  // The frames came at the 30 ms frame timer's pace, one every second animation frame.
+  const double seconds = (clock.Milliseconds() - 1000) / 1000.0;
+  EXPECT_NEAR(Window().PresentCount() / seconds, 30.0, 3.0);
 }
 
 }  // namespace
