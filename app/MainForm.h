@@ -164,6 +164,11 @@ class TMainForm {
   void GameFrame();
   void AdvanceLevel();
   void TimerLevelTimer();
+  // The level clock runs exactly while a level is being played: game screen, intro over, no
+  // pause, no exit dialog, no game over on its way.
+  bool LevelClockRuns() const;
+  // Starts or holds the level clock to match that state; time held never counts.
+  void UpdateLevelClock();
 
   // --- Combat (combat/) ---
   void ResolveShot(int32_t x, int32_t y);
