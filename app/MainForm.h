@@ -94,6 +94,8 @@ class TMainForm {
   bool ResizePending = false;
   bool WindowInactive = false;
   bool PausedBeforeDeactivate = false;
+  // Config.cfg is there but could not be read in full: it is never replaced in this run.
+  bool SettingsLocked = false;
   // Level progression.
   int32_t LevelCountdown = 0;
   int32_t MaxFoot = 0;

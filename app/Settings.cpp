@@ -4,7 +4,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cstring>
-#include <fstream>
+#include <sstream>
 #include <string>
 
 #include "app/MainForm.h"
@@ -72,6 +72,29 @@ class TSettingsReader {
   std::istream& FStream;
 };
 
+// The whole file in content; false with the system's reason when it could not be read in full.
+bool ReadWholeFile(const char* path, std::string& content, int& error) {
+  const int fd = open(path, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    error = errno;
+    return false;
+  }
+  char buffer[4096];
+  for (;;) {
+    const ssize_t got = read(fd, buffer, sizeof buffer);
+    if (got == 0) break;
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      error = errno;
+      close(fd);
+      return false;
+    }
+    content.append(buffer, static_cast<size_t>(got));
+  }
+  close(fd);
+  return true;
+}
+
 bool WriteAll(int fd, const std::string& data) {
   size_t done = 0;
   while (done < data.size()) {
@@ -115,11 +138,18 @@ std::string ReplaceFile(const char* path, const char* tempPath, const std::strin
 }  // namespace
 
 void TMainForm::LoadSettings() {
-  std::ifstream file(SettingsPath, std::ios::binary);
-  if (!file) {
-    if (errno != ENOENT) ShowMessage(std::string("Cannot read ") + SettingsPath + ": " + std::strerror(errno));
+  std::string content;
+  int error = 0;
+  if (!ReadWholeFile(SettingsPath, content, error)) {
+    if (error == ENOENT) return;
+    // The player's file may be whole behind a passing fault: the defaults play, and this run
+    // leaves the file alone rather than replace it.
+    SettingsLocked = true;
+    ShowMessage(std::string("Cannot read ") + SettingsPath + ": " + std::strerror(error) +
+                ". Settings will not be saved.");
     return;
   }
+  std::istringstream file(content);
   TSettingsReader reader(file);
 
   // An empty or missing first line starts full screen too: only "false" keeps the window.
@@ -165,6 +195,7 @@ void TMainForm::SaveSettings() {
     line(PaddedLine(std::to_string(record.Score)));
   }
 
+  if (SettingsLocked) return;
   const std::string failure = ReplaceFile(SettingsPath, SettingsTempPath, content);
   // The old file stays as it was; the game goes on and tries again at the next save.
   if (!failure.empty()) ShowMessage(std::string("Cannot write ") + SettingsPath + ": " + failure);
