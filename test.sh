@@ -18,6 +18,7 @@ jobs=$(nproc 2>/dev/null || echo 2)
 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release
 cmake --build "$build_dir" -j "$jobs"
 ctest --test-dir "$build_dir" --output-on-failure -j "$jobs" "$@"
+ZARVOK_BUILD_DIR="$build_dir" ./tools/ci/package.sh
 
 # The tests that run threads, under ThreadSanitizer (ZARVOK_SANITIZE=0 skips it too).
 if [ "${ZARVOK_TSAN:-$sanitize}" = 1 ]; then ./tools/ci/tsan.sh; fi

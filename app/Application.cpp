@@ -8,8 +8,10 @@
 #include <string>
 
 #include "app/FrameTimer.h"
+#include "app/GamePaths.h"
 #include "app/MainForm.h"
 #include "app/Timer.h"
+#include "platform/Places.h"
 
 TApplication::TApplication(TMainForm& form) : FForm(form) {}
 
@@ -105,11 +107,12 @@ void GoToLink(TDesktop& desktop, const std::filesystem::path& folder) {
   desktop.Open((error ? link : absolute).string());
 }
 
-int RunGame(TPlatform& platform) {
+int RunGame(TPlatform& platform, const TCommandLineOptions& options) {
+  const TGamePaths paths = platform.Places ? TGamePaths::Resolve(options, *platform.Places) : TGamePaths();
   {
     std::unique_ptr<TMainForm> form;
     try {
-      form = std::make_unique<TMainForm>(platform);
+      form = std::make_unique<TMainForm>(platform, paths, options);
       form->ShowForm();
     } catch (const std::exception& error) {
       platform.Window->ShowMessage("Zarvok", error.what());
@@ -119,6 +122,6 @@ int RunGame(TPlatform& platform) {
     application.Run();
   }
   // The form and its components are gone (the display stopped) before the link opens.
-  if (platform.Desktop) GoToLink(*platform.Desktop);
+  if (platform.Desktop) GoToLink(*platform.Desktop, paths.UserFolder().empty() ? "." : paths.UserFolder());
   return 0;
 }

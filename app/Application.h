@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 
+#include "app/CommandLine.h"
 #include "platform/Platform.h"
 
 class TMainForm;
@@ -40,7 +41,8 @@ class TApplication {
 // a line is opened as it is.
 void GoToLink(TDesktop& desktop, const std::filesystem::path& folder = ".");
 
-// The whole program on a platform: builds the form, shows it, runs the loop and then GoToLink.
-// A start-up failure (a missing or malformed archive) is shown in a message box; the result is
-// then 1, else 0.
-int RunGame(TPlatform& platform);
+// The whole program on a platform: finds the game's folders (through the platform's places;
+// without them, the working folder), builds the form, shows it, runs the loop and then GoToLink
+// on the user folder. A start-up failure (a missing or malformed archive) is shown in a message
+// box; the result is then 1, else 0.
+int RunGame(TPlatform& platform, const TCommandLineOptions& options = {});

@@ -1,6 +1,7 @@
 #include "app/MainForm.h"
 
 #include <filesystem>
+#include <utility>
 
 #include "app/FrameTimer.h"
 #include "app/Timer.h"
@@ -14,12 +15,14 @@
 #include "ui/MenuSprites.h"
 
 namespace {
-// The game's files, relative to the working folder (the game folder).
+// The game's files, relative to the data folder and the user folder.
 constexpr const char* PictureArchivePath = "Data/Graphic.dxg";
+constexpr const char* WaveArchivePath = "Data/Music.dxw";
 constexpr const char* SettingsPath = "Config.cfg";
 }  // namespace
 
-TMainForm::TMainForm(TPlatform& platform) : FPlatform(platform) {
+TMainForm::TMainForm(TPlatform& platform, TGamePaths paths, TCommandLineOptions options)
+    : FPlatform(platform), FPaths(std::move(paths)), FOptions(std::move(options)) {
   TClock& clock = *FPlatform.Clock;
   TWindow& window = *FPlatform.Window;
   window.SetCaption("ZARVOK");
@@ -69,7 +72,7 @@ void TMainForm::FormCreate() {
   Randomize();
   FPlatform.Window->HidePointer();
 
-  ImageList->Items.LoadFromFile(PictureArchivePath);
+  ImageList->Items.LoadFromFile(FPaths.DataFile(PictureArchivePath));
   ImageList->Items.BuildColorTable();
   // The collection's colour table would become the display's palette; at 16 bits per pixel
   // there is no palette to set.
@@ -92,7 +95,11 @@ void TMainForm::FormCreate() {
   GameMusic.Checked = true;
 
   ResetHighScores();
-  if (std::filesystem::exists(SettingsPath)) LoadSettings();
+  std::error_code ignored;
+  if (std::filesystem::exists(FPaths.UserFile(SettingsPath), ignored)) LoadSettings();
+  // The command line's mode counts as if it had been read from the file, so the first save
+  // keeps it.
+  if (FOptions.FullScreen && *FOptions.FullScreen != GameFullScreen.Checked) GameFullScreenClick();
   // Leaving the high-score screen that ResetHighScores built writes Config.cfg, so every start
   // leaves a settings file behind.
   SwitchScreen(scSplash);
@@ -135,7 +142,7 @@ void TMainForm::DisplayInitialize() {
   }
   FPlatform.Window->SetWindowState(TWindowState::wsNormal);
   FrameTimer->SetEnabled(true);
-  WaveList->LoadFromFile("Data/Music.dxw");
+  WaveList->LoadFromFile(FPaths.DataFile(WaveArchivePath));
 }
 
 void TMainForm::DisplayFinalize() { FrameTimer->SetEnabled(false); }

@@ -5,7 +5,9 @@
 #include <memory>
 #include <string>
 
+#include "app/CommandLine.h"
 #include "app/FormControls.h"
+#include "app/GamePaths.h"
 #include "app/Random.h"
 #include "engine/Sprite.h"
 #include "engine/SpriteEngine.h"
@@ -46,8 +48,10 @@ struct TLocal_HighScores {
 // counters), ui/ (screens, pointer, name entry), scores/ (table, score service), audio/ (sound).
 class TMainForm {
  public:
-  // Builds the components and runs FormCreate; the display is started by ShowForm.
-  explicit TMainForm(TPlatform& platform);
+  // Builds the components and runs FormCreate; the display is started by ShowForm. The game's
+  // files are found through paths (the working folder by default); options are the command
+  // line's choices.
+  explicit TMainForm(TPlatform& platform, TGamePaths paths = {}, TCommandLineOptions options = {});
   ~TMainForm();
   TMainForm(const TMainForm&) = delete;
   TMainForm& operator=(const TMainForm&) = delete;
@@ -213,6 +217,9 @@ class TMainForm {
   std::string Caption() const;
   void ShowMessage(const std::string& text);
   TPlatform& Platform() { return FPlatform; }
+  // Where the game's data and the player's files are.
+  const TGamePaths& Paths() const { return FPaths; }
+  const TCommandLineOptions& Options() const { return FOptions; }
 
   TSpriteEngine& Engine();
   // The picture called name; raises "Image '%s' not found".
@@ -241,6 +248,8 @@ class TMainForm {
 
  private:
   TPlatform& FPlatform;
+  TGamePaths FPaths;
+  TCommandLineOptions FOptions;
   TRandom FRandom;
   bool FTerminated = false;
 };

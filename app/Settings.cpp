@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cstring>
+#include <filesystem>
 #include <sstream>
 #include <string>
 
@@ -20,7 +21,7 @@ namespace {
 constexpr const char* SettingsPath = "Config.cfg";
 // Written whole beside the settings file, then renamed over it, so a crash or a full disk never
 // leaves a half-written file behind.
-constexpr const char* SettingsTempPath = "Config.cfg.tmp";
+constexpr const char* SettingsTempName = "Config.cfg.tmp";
 
 std::string PaddedLine(std::string text) {
   if (text.empty()) return {};
@@ -108,9 +109,11 @@ bool WriteAll(int fd, const std::string& data) {
   return true;
 }
 
-// Writes content to path through a temporary file; an empty result, or the system's reason.
-std::string ReplaceFile(const char* path, const char* tempPath, const std::string& content) {
-  const int fd = open(tempPath, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+// Writes content to path through a temporary file in the same folder; an empty result, or the
+// system's reason.
+std::string ReplaceFile(const std::filesystem::path& path, const std::filesystem::path& tempPath,
+                        const std::string& content) {
+  const int fd = open(tempPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) return std::strerror(errno);
   bool ok = WriteAll(fd, content) && fsync(fd) == 0;
   int error = errno;
@@ -118,16 +121,17 @@ std::string ReplaceFile(const char* path, const char* tempPath, const std::strin
     ok = false;
     error = errno;
   }
-  if (ok && rename(tempPath, path) != 0) {
+  if (ok && rename(tempPath.c_str(), path.c_str()) != 0) {
     ok = false;
     error = errno;
   }
   if (!ok) {
-    unlink(tempPath);
+    unlink(tempPath.c_str());
     return std::strerror(error);
   }
   // Make the rename itself durable; the file is complete whether or not this succeeds.
-  const int folder = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const std::filesystem::path parent = path.parent_path().empty() ? "." : path.parent_path();
+  const int folder = open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (folder >= 0) {
     fsync(folder);
     close(folder);
@@ -138,14 +142,15 @@ std::string ReplaceFile(const char* path, const char* tempPath, const std::strin
 }  // namespace
 
 void TMainForm::LoadSettings() {
+  const std::filesystem::path settings = FPaths.UserFile(SettingsPath);
   std::string content;
   int error = 0;
-  if (!ReadWholeFile(SettingsPath, content, error)) {
+  if (!ReadWholeFile(settings.c_str(), content, error)) {
     if (error == ENOENT) return;
     // The player's file may be whole behind a passing fault: the defaults play, and this run
     // leaves the file alone rather than replace it.
     SettingsLocked = true;
-    ShowMessage(std::string("Cannot read ") + SettingsPath + ": " + std::strerror(error) +
+    ShowMessage("Cannot read " + settings.string() + ": " + std::strerror(error) +
                 ". Settings will not be saved.");
     return;
   }
@@ -196,7 +201,11 @@ void TMainForm::SaveSettings() {
   }
 
   if (SettingsLocked) return;
-  const std::string failure = ReplaceFile(SettingsPath, SettingsTempPath, content);
+  // The per-user folder is made at the first save; when it cannot be, the save fails like any
+  // other.
+  const std::filesystem::path settings = FPaths.UserFile(SettingsPath);
+  std::string failure = FPaths.MakeUserFolder();
+  if (failure.empty()) failure = ReplaceFile(settings, FPaths.UserFile(SettingsTempName), content);
   // The old file stays as it was; the game goes on and tries again at the next save.
-  if (!failure.empty()) ShowMessage(std::string("Cannot write ") + SettingsPath + ": " + failure);
+  if (!failure.empty()) ShowMessage("Cannot write " + settings.string() + ": " + failure);
 }

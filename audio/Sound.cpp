@@ -47,7 +47,7 @@ void TMainForm::PlayMusic(const std::string& number) {
   SoundDevice->SetMusic(music);
   SoundDevice->Initialize();
   if (SongHandle != 0) music->SongFree(SongHandle);
-  SongHandle = music->SongLoadFromFile("Music/" + number + ".xm");
+  SongHandle = music->SongLoadFromFile(Paths().DataFile("Music/" + number + ".xm").string());
   if (SongHandle != 0) music->SongPlay(SongHandle);
 }
 

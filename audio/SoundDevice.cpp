@@ -30,7 +30,9 @@ TSoundBuffer::TSoundBuffer(TSoundDevice& device, std::shared_ptr<const TSoundSam
 TSoundBuffer::~TSoundBuffer() { FDevice.Unregister(*this); }
 
 std::unique_ptr<TSoundBuffer> TSoundBuffer::Duplicate() const {
-  return std::make_unique<TSoundBuffer>(FDevice, FSamples);
+  auto copy = std::make_unique<TSoundBuffer>(FDevice, FSamples);
+  copy->FDucksMusic = FDucksMusic;
+  return copy;
 }
 
 void TSoundBuffer::Play(bool looping) {
@@ -117,6 +119,7 @@ void TSoundDevice::Mix(float* frames, std::size_t frameCount) {
   const std::size_t values = frameCount * 2;
   FEffects.assign(values, 0.0F);
   TMusicLib* music = nullptr;
+  std::size_t voiceFrames = 0;  // how long into this block a ducking wave sounds
   {
     const std::lock_guard lock(FMutex);
     music = FMusic;
@@ -128,7 +131,8 @@ void TSoundDevice::Mix(float* frames, std::size_t frameCount) {
       const float* data = s.Samples.data();
       const bool stereo = s.Channels == 2;
       double position = buffer->FPosition;
-      for (std::size_t i = 0; i < frameCount; ++i) {
+      std::size_t i = 0;
+      for (; i < frameCount; ++i) {
         const auto index = static_cast<std::size_t>(position);
         const auto fraction = static_cast<float>(position - static_cast<double>(index));
         // The frame after the last one is the first again when looping, else silence, so a
@@ -157,16 +161,19 @@ void TSoundDevice::Mix(float* frames, std::size_t frameCount) {
           } else {
             buffer->FPlaying = false;
             position = 0.0;
+            ++i;
             break;
           }
         }
       }
       buffer->FPosition = position;
+      if (buffer->FDucksMusic) voiceFrames = std::max(voiceFrames, i);
     }
   }
 
   std::fill(frames, frames + values, 0.0F);
   if (music != nullptr) music->Render(frames, frameCount, FSampleRate);
+  FDucker.Process(frames, frameCount, voiceFrames, FSampleRate);
 
   // A fast-attack, slow-release gain keeps piled-up shots under full scale; the soft clipper
   // rounds off whatever the limiter lets through in its first sample.

@@ -6,6 +6,8 @@
 #include <mutex>
 #include <vector>
 
+#include "audio/MusicDucker.h"
+
 class TAudioOutput;
 class TMusicLib;
 class TWave;
@@ -37,6 +39,9 @@ class TSoundBuffer {
   bool Playing() const;
   // Seconds the whole wave lasts at its own rate.
   double Duration() const;
+  // The announcer's words duck the music while they sound; copies inherit it.
+  void SetDucksMusic(bool ducks) { FDucksMusic = ducks; }
+  bool DucksMusic() const { return FDucksMusic; }
 
  private:
   friend class TSoundDevice;
@@ -46,10 +51,12 @@ class TSoundBuffer {
   double FPosition = 0.0;  // in frames of the wave
   bool FPlaying = false;
   bool FLooping = false;
+  bool FDucksMusic = false;
 };
 
 // The sound device: it owns the audio output and mixes every sounding buffer (resampled from its
 // wave's rate) and the music into the output's stereo stream, with headroom and a soft limiter.
+// The music ducks while a buffer marked DucksMusic sounds.
 // Constructed as TSoundDevice(platform.Audio.get(), platform.Music.get()); either may be null.
 // Initialize() opens the output (TWaveList::LoadFromFile calls it); without an output the
 // device stays uninitialised and the waves play silently.
@@ -93,4 +100,5 @@ class TSoundDevice {
   std::vector<TSoundBuffer*> FBuffers;  // guarded by FMutex
   std::vector<float> FEffects;          // audio thread only
   float FLimiterGain = 1.0F;            // audio thread only
+  TMusicDucker FDucker;                 // audio thread only
 };

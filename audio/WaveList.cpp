@@ -8,6 +8,12 @@
 #include "engine/NameIndex.h"
 
 
+bool IsAnnouncerWord(const std::string& name) {
+  static const char* const words[] = {"Level", "one", "two", "three", "four", "five",
+                                      "six",   "seven", "eight", "nine", "ten", "Fight"};
+  return std::any_of(std::begin(words), std::end(words), [&name](const char* word) { return name == word; });
+}
+
 TWaveCollectionItem::TWaveCollectionItem(TWaveCollection& collection) : FCollection(collection) {}
 
 TWaveCollectionItem::~TWaveCollectionItem() { Finalize(); }
@@ -21,6 +27,7 @@ void TWaveCollectionItem::SetName(const std::string& name) {
 void TWaveCollectionItem::Initialize(TSoundDevice& device) {
   Finalize();
   FMain = device.CreateBuffer(Wave);
+  if (FMain) FMain->SetDucksMusic(IsAnnouncerWord(FName));
 }
 
 void TWaveCollectionItem::Finalize() {

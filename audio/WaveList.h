@@ -22,8 +22,12 @@ class EWaveCollectionError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// The announcer's words of the level intro, under which the music ducks.
+bool IsAnnouncerWord(const std::string& name);
+
 // One named effect of the wave archive with its buffers: the main one made from the wave and the
 // copies that let a non-looped effect overlap itself.
+
 class TWaveCollectionItem {
  public:
   explicit TWaveCollectionItem(TWaveCollection& collection);

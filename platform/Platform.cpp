@@ -3,6 +3,7 @@
 #include "audio/MusicLib.h"
 #include "platform/AudioOutput.h"
 #include "platform/HttpTransport.h"
+#include "platform/Places.h"
 
 // Defined here, where every member's type is complete.
 TPlatform::TPlatform() = default;

@@ -8,6 +8,7 @@ class TSurface;
 class TAudioOutput;
 class TMusicLib;
 class THttpTransport;
+class TPlaces;
 
 // What the game needs of its surroundings. The SDL backend (platform/sdl/) is the real one; the
 // headless backend (platform/headless/) drives the same game in tests with a fake clock and
@@ -92,7 +93,8 @@ class TDesktop {
   virtual void Open(const std::string& target) = 0;
 };
 
-// Everything one run of the game is given. Any member but Clock and Window may be null.
+// Everything one run of the game is given. Any member but Clock and Window may be null; without
+// Places the game's files are those of the working folder.
 struct TPlatform {
   TPlatform();
   ~TPlatform();
@@ -105,4 +107,5 @@ struct TPlatform {
   std::unique_ptr<TAudioOutput> Audio;
   std::unique_ptr<TMusicLib> Music;
   std::unique_ptr<THttpTransport> Http;
+  std::unique_ptr<TPlaces> Places;
 };

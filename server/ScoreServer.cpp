@@ -9,7 +9,9 @@
 #include <system_error>
 #include <vector>
 
+#include "server/ConnectionFront.h"
 #include "server/Pages.h"
+#include "server/StaticFolder.h"
 
 namespace {
 
@@ -43,72 +45,79 @@ std::vector<std::string> ListScreenshots(const std::filesystem::path& folder) {
   return names;
 }
 
+std::string LogStamp() {
+  const std::time_t now = std::time(nullptr);
+  std::tm parts{};
+  gmtime_r(&now, &parts);
+  char stamp[32];
+  std::strftime(stamp, sizeof stamp, "%Y-%m-%dT%H:%M:%SZ", &parts);
+  return stamp;
+}
+
+// Every answer may only be read as the type it says, may not be framed or run scripts from
+// elsewhere, and does not tell other sites where the player came from. A route that needs more
+// (a web build) sets its own policy.
+constexpr std::string_view ContentSecurityPolicy =
+    "default-src 'self'; img-src 'self' data:; object-src 'none'; base-uri 'none'; form-action 'self'; "
+    "frame-ancestors 'none'";
+
+void AddSafetyHeaders(httplib::Response& response) {
+  if (!response.has_header("X-Content-Type-Options")) response.set_header("X-Content-Type-Options", "nosniff");
+  if (!response.has_header("Content-Security-Policy")) {
+    response.set_header("Content-Security-Policy", std::string(ContentSecurityPolicy));
+  }
+  if (!response.has_header("Referrer-Policy")) response.set_header("Referrer-Policy", "no-referrer");
+}
+
 }  // namespace
+
+// The HTTP library's request handling, fed one whole request at a time by the connection front
+// instead of reading sockets itself.
+class THttpEngine : public httplib::Server {
+ public:
+  // False when the connection is to be closed afterwards.
+  bool Answer(httplib::Stream& connection, bool lastOnConnection) {
+    bool closed = false;
+    const bool written = process_request(connection, lastOnConnection, closed, nullptr);
+    return written && !closed && !lastOnConnection;
+  }
+};
 
 std::string DefaultStaticDir() { return ZARVOK_SERVER_STATIC_DIR; }
 
 TScoreServer::TScoreServer(const TServerOptions& options, std::ostream* log, const TServerClock& clock)
     : FOptions(options), FLog(log) {
   if (FOptions.StaticDir.empty()) FOptions.StaticDir = DefaultStaticDir();
-  std::filesystem::create_directories(FOptions.DataDir);
-  FStore = std::make_unique<TScoreStore>((std::filesystem::path(FOptions.DataDir) / "scores.sqlite").string());
-  FKeeper = std::make_unique<TScoreKeeper>(*FStore, clock, FOptions.Key, FOptions.RateLimit);
-  FHttp = std::make_unique<httplib::Server>();
-  const auto threads = static_cast<size_t>(FOptions.Threads);
-  FHttp->new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
-  // Each open connection holds a worker thread, so an idle browser or game connection is let go
-  // after 2 s instead of the library's 5.
-  FHttp->set_keep_alive_max_count(10000);
-  FHttp->set_keep_alive_timeout(2);
-  FHttp->set_tcp_nodelay(true);
-  FHttp->set_payload_max_length(64 * 1024);
+  FStore = OpenScoreStore(FOptions.Database, FOptions.DataDir);
+  FKeeper = std::make_unique<TScoreKeeper>(*FStore, clock, FOptions.Key, FOptions.RateLimit,
+                                           [this](const std::string& line) { LogLine(line); });
+  FStatic = std::make_unique<TStaticFolder>(FOptions.StaticDir);
+  TFrontLimits limits;
+  limits.Workers = FOptions.Threads;
+  limits.MaxPerAddress = FOptions.MaxConnectionsPerAddress;
+  limits.TrustedProxy = FOptions.TrustedProxy;
+  FHttp = std::make_unique<THttpEngine>();
+  FHttp->set_payload_max_length(limits.Head.MaxBody);
+  // Only the Keep-Alive header the library writes reads these; the front keeps them.
+  FHttp->set_keep_alive_timeout(std::chrono::duration_cast<std::chrono::seconds>(limits.IdleTimeout).count());
+  FHttp->set_keep_alive_max_count(static_cast<size_t>(limits.MaxRequestsPerConnection));
   Route();
+  FFront = std::make_unique<TConnectionFront>(
+      limits, [this](THttpConnection& connection, bool last) { return FHttp->Answer(connection, last); },
+      [this](const std::string& client, std::string_view method, std::string_view target, int status,
+             size_t bytes) { LogAnswer(client, method, target, status, bytes); });
 }
 
-TScoreServer::~TScoreServer() { Stop(); }
-
-int TScoreServer::Bind() {
-  int port = FOptions.Port;
-  if (port == 0) {
-    port = FHttp->bind_to_any_port(FOptions.Address);
-  } else if (!FHttp->bind_to_port(FOptions.Address, port)) {
-    port = -1;
-  }
-  if (port < 0) {
-    throw std::runtime_error("cannot listen on " + FOptions.Address + ":" + std::to_string(FOptions.Port));
-  }
-  return port;
+TScoreServer::~TScoreServer() {
+  Stop();
+  FFront.reset();
 }
 
-bool TScoreServer::Listen() {
-  {
-    std::lock_guard lock(FRunLock);
-    if (FStopRequested) return true;
-    FListening = true;
-  }
-  const bool served = FHttp->listen_after_bind();
-  {
-    std::lock_guard lock(FRunLock);
-    FListening = false;
-  }
-  FRunChanged.notify_all();
-  return served;
-}
+int TScoreServer::Bind() { return FFront->Bind(FOptions.Address, FOptions.Port); }
 
-// The library's stop() does nothing until its accept loop runs, so a stop that comes just after
-// Listen() began waits for the loop to be up and stops it then, exactly once.
-void TScoreServer::Stop() {
-  std::unique_lock lock(FRunLock);
-  FStopRequested = true;
-  bool stopped = false;
-  while (FListening) {
-    if (!stopped && FHttp->is_running()) {
-      FHttp->stop();
-      stopped = true;
-    }
-    FRunChanged.wait_for(lock, std::chrono::milliseconds(5));
-  }
-}
+bool TScoreServer::Listen() { return FFront->Run(); }
+
+void TScoreServer::Stop() { FFront->Stop(); }
 
 void TScoreServer::Route() {
   httplib::Server& http = *FHttp;
@@ -122,7 +131,12 @@ void TScoreServer::Route() {
     response.set_header("Cache-Control", "max-age=3600");
     response.set_content(SiteStyleSheet(), "text/css; charset=utf-8");
   });
-  http.set_mount_point("/static", FOptions.StaticDir);
+  http.Get("/static/(.*)", [this](const httplib::Request& request, httplib::Response& response) {
+    FStatic->Serve(request.matches[1].str(), request, response);
+  });
+  http.set_post_routing_handler([](const httplib::Request&, httplib::Response& response) {
+    AddSafetyHeaders(response);
+  });
   http.set_error_handler([](const httplib::Request&, httplib::Response& response) {
     if (!response.body.empty()) return;
     const std::string message = response.status == 404 ? "Nothing here, soldier." : "That did not work.";
@@ -140,19 +154,42 @@ void TScoreServer::Route() {
 void TScoreServer::Answer(const TReply& reply, httplib::Response& response) const {
   response.status = reply.Status;
   response.set_header("Cache-Control", "no-store");
+  if (reply.Status == 429) response.set_header("Retry-After", "60");
   response.set_content(reply.Body, reply.ContentType.c_str());
 }
 
+void TScoreServer::LogLine(const std::string& text) {
+  if (FLog == nullptr || !FOptions.Log) return;
+  std::string line = LogStamp() + " ";
+  // One line each, whatever a database message holds.
+  for (const char c : text) line.push_back(static_cast<unsigned char>(c) < 0x20 || c == 0x7F ? ' ' : c);
+  line += "\n";
+  std::lock_guard lock(FLogLock);
+  *FLog << line << std::flush;
+}
+
 void TScoreServer::LogRequest(const httplib::Request& request, const httplib::Response& response) {
+  LogAnswer(request.remote_addr, request.method, request.target, response.status, response.body.size());
+}
+
+void TScoreServer::LogAnswer(const std::string& client, std::string_view method, std::string_view target, int status,
+                           size_t bytes) {
   if (FLog == nullptr || !FOptions.Log) return;
   const std::time_t now = std::time(nullptr);
   std::tm parts{};
   gmtime_r(&now, &parts);
   char stamp[32];
   std::strftime(stamp, sizeof stamp, "%Y-%m-%dT%H:%M:%SZ", &parts);
-  std::string line = std::string(stamp) + " " + LogSafe(request.remote_addr) + " " + LogSafe(request.method) + " " +
-                     LogSafe(request.target) + " " + std::to_string(response.status) + " " +
-                     std::to_string(response.body.size()) + "\n";
+  std::string line = stamp;
+  for (const std::string_view part : {std::string_view(client), method, target}) {
+    line += ' ';
+    line += part.empty() ? std::string("-") : LogSafe(part);
+  }
+  line += ' ';
+  line += std::to_string(status);
+  line += ' ';
+  line += std::to_string(bytes);
+  line += '\n';
   std::lock_guard lock(FLogLock);
   *FLog << line << std::flush;
 }

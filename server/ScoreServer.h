@@ -1,10 +1,10 @@
 #pragma once
 
-#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <ostream>
 #include <string>
+#include <string_view>
 
 #include "server/ScoreKeeper.h"
 #include "server/ScoreStore.h"
@@ -12,20 +12,26 @@
 #include "server/ServerOptions.h"
 
 namespace httplib {
-class Server;
 struct Request;
 struct Response;
 }  // namespace httplib
 
+class TConnectionFront;
+class THttpEngine;
+class TStaticFolder;
+
 // The score server: the game's script address, the web site, its style sheet and pictures over
-// HTTP, with one log line per request.
+// HTTP, with one log line per request. A connection front takes the connections and gives the
+// HTTP engine only requests that have fully arrived.
 class TScoreServer {
  public:
-  // log may be null for no log. Opens (or creates) the database in options.DataDir.
+  // log may be null for no log. Opens (or creates) the store options.Database names, or SQLite in
+  // options.DataDir.
   TScoreServer(const TServerOptions& options, std::ostream* log, const TServerClock& clock);
   ~TScoreServer();
 
-  // Binds the listening socket and returns its port (useful with port 0); raises on failure.
+  // Binds the listening socket and returns its port (useful with port 0); raises on failure,
+  // also when another server already listens there.
   int Bind();
   // Serves until Stop(); returns false when serving failed. Bind first.
   bool Listen();
@@ -38,17 +44,18 @@ class TScoreServer {
   void Route();
   void Answer(const TReply& reply, httplib::Response& response) const;
   void LogRequest(const httplib::Request& request, const httplib::Response& response);
+  void LogLine(const std::string& text);
+  void LogAnswer(const std::string& client, std::string_view method, std::string_view target, int status,
+               size_t bytes);
 
   TServerOptions FOptions;
   std::ostream* FLog;
   std::mutex FLogLock;
   std::unique_ptr<TScoreStore> FStore;
   std::unique_ptr<TScoreKeeper> FKeeper;
-  std::unique_ptr<httplib::Server> FHttp;
-  std::mutex FRunLock;
-  std::condition_variable FRunChanged;
-  bool FStopRequested = false;
-  bool FListening = false;
+  std::unique_ptr<TStaticFolder> FStatic;
+  std::unique_ptr<THttpEngine> FHttp;
+  std::unique_ptr<TConnectionFront> FFront;
 };
 
 // Where the site's pictures are looked for when no --static folder is given.

@@ -2,16 +2,15 @@
 
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "server/SubmissionRecord.h"
 
-struct sqlite3;
-struct sqlite3_stmt;
-
+// Raised when the database cannot do what was asked (unreachable, full, gone); the caller answers
+// with an error and nothing is half done.
 class EScoreStoreError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
@@ -26,37 +25,45 @@ struct TScoreRow {
   int64_t Submitted = 0;  // seconds since 1970-01-01 UTC
 };
 
-// The scores kept in SQLite: write-ahead log, so a killed server leaves a readable database, and
-// every statement prepared once with bound values.
+// Everything the score server keeps: the scores, the one-time tokens with their expiry and the
+// recent attempts the rate limits count. Several server instances may share one store, so nothing
+// of this lives in a server's memory. Times are seconds since 1970-01-01 UTC.
 class TScoreStore {
  public:
-  // file ":memory:" keeps the scores in memory (tests, fuzzing).
-  explicit TScoreStore(const std::string& file);
-  ~TScoreStore();
-  TScoreStore(const TScoreStore&) = delete;
-  TScoreStore& operator=(const TScoreStore&) = delete;
+  static constexpr int64_t RateWindowSeconds = 60;
 
-  void Add(const TSubmission& submission, int64_t submittedUnix);
+  virtual ~TScoreStore() = default;
+
   // Best first; equal scores in the order they arrived.
-  std::vector<TScoreRow> Top(int32_t count) const;
-  int64_t Count() const;
+  virtual std::vector<TScoreRow> Top(int32_t count) const = 0;
+  virtual int64_t Count() const = 0;
+  // Every score in the order it arrived (Rank is that order), for moving a table elsewhere.
+  virtual std::vector<TScoreRow> AllScores() const = 0;
+  // Adds scores as they stand, dates included, in one transaction.
+  virtual void Import(const std::vector<TScoreRow>& rows) = 0;
 
- private:
-  struct TCloseDatabase {
-    void operator()(sqlite3* db) const;
-  };
-  struct TFinalize {
-    void operator()(sqlite3_stmt* statement) const;
-  };
-  using TStatement = std::unique_ptr<sqlite3_stmt, TFinalize>;
+  virtual void AddToken(const std::string& token, int64_t expiresUnix) = 0;
+  // True for a token that is known and not expired; uses nothing up.
+  virtual bool TokenValid(const std::string& token, int64_t nowUnix) const = 0;
+  // Uses up the token and stores the score in one transaction. False when the token is unknown,
+  // used or expired (nothing stored). Raises EScoreStoreError when storing fails; the token then
+  // stays usable. Of two concurrent calls with one token, anywhere, one succeeds.
+  virtual bool AddWithToken(const std::string& token, const TSubmission& submission, int64_t nowUnix) = 0;
 
-  void Execute(const char* sql);
-  TStatement Prepare(const char* sql);
-  [[noreturn]] void Fail(const std::string& what) const;
+  // Counts an attempt of a kind ("version", "submit") by an address when fewer than perMinute were
+  // counted in the last RateWindowSeconds; false (and not counted) otherwise.
+  virtual bool CountAttempt(std::string_view kind, const std::string& address, int64_t nowUnix,
+                            int32_t perMinute) = 0;
+  // Drops expired tokens and attempts older than the rate window.
+  virtual void Forget(int64_t nowUnix) = 0;
 
-  mutable std::mutex FLock;  // one connection, used by one request at a time
-  std::unique_ptr<sqlite3, TCloseDatabase> FDatabase;
-  TStatement FInsert;
-  TStatement FTop;
-  TStatement FCount;
+  // The schema version the store runs on after its migrations.
+  virtual int32_t SchemaVersion() const = 0;
+  // Where the data lives, for the log (never a password).
+  virtual std::string Where() const = 0;
 };
+
+// database: empty for SQLite in dataDir/scores.sqlite (the folder is made), or a
+// "postgresql://" / "postgres://" address. Creates or migrates the schema; raises EScoreStoreError.
+std::unique_ptr<TScoreStore> OpenScoreStore(const std::string& database, const std::string& dataDir);
+bool IsPostgresAddress(std::string_view database);

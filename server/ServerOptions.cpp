@@ -1,6 +1,9 @@
 #include "server/ServerOptions.h"
 
 #include <charconv>
+#include <optional>
+
+#include "server/RequestHead.h"
 
 namespace {
 
@@ -43,12 +46,24 @@ TServerOptions ParseServerOptions(const std::vector<std::string>& arguments) {
     } else if (option == "--data") {
       if (value.empty()) throw EServerOptionsError("--data needs a folder");
       options.DataDir = value;
+    } else if (option == "--database") {
+      if (value.empty()) throw EServerOptionsError("--database needs a postgresql:// address");
+      options.Database = value;
+    } else if (option == "--migrate-from") {
+      if (value.empty()) throw EServerOptionsError("--migrate-from needs a SQLite file");
+      options.MigrateFrom = value;
     } else if (option == "--static") {
       options.StaticDir = value;
     } else if (option == "--rate-limit") {
       options.RateLimit = ParseNumber(option, value, 0, 1'000'000'000);
     } else if (option == "--threads") {
       options.Threads = ParseNumber(option, value, 1, 1024);
+    } else if (option == "--connections-per-address") {
+      options.MaxConnectionsPerAddress = ParseNumber(option, value, 1, 100000);
+    } else if (option == "--trusted-proxy") {
+      const std::optional<std::string> address = NormalAddress(value);
+      if (!address) throw EServerOptionsError("--trusted-proxy needs a numeric address, not \"" + value + "\"");
+      options.TrustedProxy = *address;
     } else {
       throw EServerOptionsError("unknown option: " + option);
     }
@@ -62,8 +77,17 @@ std::string ServerUsage() {
          "  --port N           listen on this port (default 8642; 0 picks a free one)\n"
          "  --key LETTER       the key letter the game sends (default: the game's build setting)\n"
          "  --data DIR         folder of the score database (default ./score-data)\n"
+         "  --database URL     keep everything in PostgreSQL instead (postgresql://user@host:port/db);\n"
+         "                     any number of servers may share one database\n"
+         "  --migrate-from F   copy the scores of the SQLite file F into --database, then end\n"
          "  --static DIR       folder of the site's pictures (default: server/static of the sources)\n"
-         "  --rate-limit N     submissions per client address and minute (default 10, 0 = no limit)\n"
+         "  --rate-limit N     submissions per client address and minute (default 10, 0 = no limit);\n"
+         "                     version queries: three times as many\n"
          "  --threads N        request threads (default 16)\n"
-         "  --quiet            no log line per request\n";
+         "  --connections-per-address N\n"
+         "                     open connections one client address may hold (default 8)\n"
+         "  --trusted-proxy ADDR\n"
+         "                     a reverse proxy in front of the server: for its requests the client\n"
+         "                     address is the last one in X-Forwarded-For (default: none)\n"
+         "  --quiet            no log lines (requests, refusals, database failures)\n";
 }

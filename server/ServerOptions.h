@@ -18,9 +18,13 @@ struct TServerOptions {
   int32_t Port = 8642;
   char Key = ZarvokScoreKey;  // the letter the game is built with
   std::string DataDir = "score-data";
+  std::string Database;     // empty: SQLite in DataDir; else a postgresql:// address
+  std::string MigrateFrom;  // a SQLite file whose scores go into Database, then the server ends
   std::string StaticDir;  // empty: the static folder of the source tree
   int32_t RateLimit = 10;  // submissions per address and minute, 0 for none
   int32_t Threads = 16;
+  int32_t MaxConnectionsPerAddress = 8;  // open connections one client address may hold
+  std::string TrustedProxy;  // a reverse proxy whose X-Forwarded-For is believed; empty for none
   bool Log = true;
   bool Help = false;
 };

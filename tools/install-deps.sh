@@ -9,10 +9,18 @@ packages=(
   libsdl2-dev libxmp-dev libcurl4-openssl-dev
   libcairo2-dev libpango1.0-dev librsvg2-dev libespeak-ng-dev espeak-ng-data
   fonts-bebas-neue fonts-league-spartan fonts-dseg fonts-b612 fonts-dejavu-core
-  libcpp-httplib-dev libsqlite3-dev
+  libcpp-httplib-dev libsqlite3-dev libpq-dev
 )
 if [ "${ZARVOK_WITH_E2E:-0}" = 1 ]; then
   packages+=(xvfb xauth xdotool openbox imagemagick x11-utils libx11-dev sox)
+  # The score server's tests start a scratch PostgreSQL server of their own; the cluster that the
+  # package may start on installing is not used.
+  packages+=(postgresql)
+fi
+if [ "${ZARVOK_WITH_PACKAGING:-0}" = 1 ]; then
+  # Building the .deb files and checking them, the desktop entry, the metainfo, the manual pages
+  # and the systemd unit.
+  packages+=(dpkg-dev file lintian appstream desktop-file-utils mandoc systemd)
 fi
 if [ "${ZARVOK_WITH_SANITIZERS:-0}" = 1 ]; then
   packages+=(clang libclang-rt-dev)

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "audio/MusicFader.h"
 #include "audio/MusicLib.h"
 #include "platform/AudioOutput.h"
 #include "platform/HttpTransport.h"
@@ -9,6 +10,7 @@
 #include "platform/sdl/SdlAudioOutput.h"
 #include "platform/sdl/SdlClock.h"
 #include "platform/sdl/SdlDesktop.h"
+#include "platform/sdl/SdlPlaces.h"
 #include "platform/sdl/SdlWindow.h"
 #include "platform/sdl/XmpMusicLib.h"
 
@@ -19,6 +21,7 @@ TPlatform CreateSdlPlatform() {
   platform.Desktop = std::make_unique<TSdlDesktop>();
   platform.Http = std::make_unique<TCurlHttpTransport>();
   platform.Audio = std::make_unique<TSdlAudioOutput>();
-  platform.Music = std::make_unique<TXmpMusicLib>();
+  platform.Music = std::make_unique<TMusicFader>(std::make_unique<TXmpMusicLib>());
+  platform.Places = std::make_unique<TSdlPlaces>();
   return platform;
 }

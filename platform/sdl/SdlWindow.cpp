@@ -69,6 +69,14 @@ bool ButtonOf(uint8_t sdlButton, TMouseButton& button) {
 TSdlWindow::TSdlWindow() {
   // Signals end the program as usual instead of becoming close requests, which the game refuses.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  // The window's class (X11) and app id (Wayland) match zarvok.desktop, so docks and task bars
+  // find the game's icon and name. This SDL reads them from the environment (later ones also as
+  // hints); a value the user set stays.
+  for (const char* name : {"SDL_VIDEO_X11_WMCLASS", "SDL_VIDEO_WAYLAND_WMCLASS"}) {
+    SDL_setenv(name, "zarvok", 0);
+    SDL_SetHint(name, "zarvok");
+  }
+  SDL_SetHint(SDL_HINT_APP_NAME, "Zarvok");
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_AUDIO) != 0 && SDL_Init(SDL_INIT_VIDEO) != 0)
     throw std::runtime_error(std::string("Cannot start SDL: ") + SDL_GetError());
   FWindow = SDL_CreateWindow("ZARVOK", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, ClientWidth, ClientHeight,

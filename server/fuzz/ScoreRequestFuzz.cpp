@@ -8,13 +8,14 @@
 
 #include "scores/TextCoder.h"
 #include "server/ScoreKeeper.h"
+#include "server/SqliteScoreStore.h"
 #include "server/SubmissionRecord.h"
 
 namespace {
 
 struct TFuzzWorld {
   TServerClock Clock;
-  TScoreStore Store{":memory:"};
+  TSqliteScoreStore Store{":memory:"};
   TScoreKeeper Keeper{Store, Clock, 'Z', 0};
 };
 
@@ -45,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     default: {
       // "@" in the input stands for a fresh token.
       std::string record = input;
-      const std::string token = TokenOf(world.Keeper.Version().Body);
+      const std::string token = TokenOf(world.Keeper.Version("127.0.0.1").Body);
       for (size_t at = record.find('@'); at != std::string::npos; at = record.find('@', at + token.size())) {
         record.replace(at, 1, token);
       }

@@ -14,7 +14,7 @@
 #include <thread>
 
 #include "scores/TextCoder.h"
-#include "server/ScoreStore.h"
+#include "server/SqliteScoreStore.h"
 
 namespace {
 
@@ -133,7 +133,7 @@ TEST(ScoreServerCrash, AcknowledgedScoresSurviveKillNine) {
   sqlite3_finalize(check);
   sqlite3_close(db);
 
-  TScoreStore store(file);
+  TSqliteScoreStore store(file);
   std::set<std::string> stored;
   for (const TScoreRow& row : store.Top(1'000'000)) stored.insert(row.Name);
   for (const std::string& name : acknowledged) EXPECT_EQ(stored.count(name), 1u) << name << " was lost";

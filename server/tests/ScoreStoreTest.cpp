@@ -1,10 +1,17 @@
 #include "server/ScoreStore.h"
 
 #include <gtest/gtest.h>
-
 #include <sqlite3.h>
+#include <unistd.h>
 
+#include <atomic>
 #include <filesystem>
+#include <thread>
+
+#include "server/PostgresScoreStore.h"
+#include "server/ScoreMigration.h"
+#include "server/SqliteScoreStore.h"
+#include "server/tests/PostgresTestDatabase.h"
 
 namespace {
 
@@ -16,64 +23,296 @@ TSubmission Result(const std::string& name, int32_t score, const std::string& ad
   return submission;
 }
 
-TEST(ScoreStore, RanksByScoreThenByArrival) {
-  TScoreStore store(":memory:");
-  store.Add(Result("LOW", 10), 100);
-  store.Add(Result("FIRST", 500, "EARLY"), 200);
-  store.Add(Result("SECOND", 500), 150);  // later arrival, even with an earlier date
-  store.Add(Result("TOP", 2147483647), 300);
-  const std::vector<TScoreRow> rows = store.Top(100);
+TScoreRow Row(const std::string& name, int32_t score, int64_t submitted, const std::string& additional = "") {
+  TScoreRow row;
+  row.Name = name;
+  row.Score = score;
+  row.Submitted = submitted;
+  row.Additional = additional;
+  return row;
+}
+
+constexpr int64_t Now = 1796774400;
+
+// The same cases run against each backend: an SQLite file of its own, or a schema of its own in
+// the test PostgreSQL server. Open() may be called more than once: each call is another server
+// instance (or the same one after a restart) on the same data.
+class ScoreStoreTest : public ::testing::TestWithParam<std::string> {
+ protected:
+  void SetUp() override {
+    if (Postgres()) {
+      const std::string reason = TPostgresTestDatabase::SkipReason();
+      if (!reason.empty()) GTEST_SKIP() << reason;
+      FDatabase = std::make_unique<TPostgresTestDatabase>();
+    } else {
+      std::filesystem::remove_all(FFolder);
+      std::filesystem::create_directories(FFolder);
+    }
+  }
+  void TearDown() override {
+    FDatabase.reset();
+    std::filesystem::remove_all(FFolder);
+  }
+
+  bool Postgres() const { return GetParam() == "postgresql"; }
+  std::unique_ptr<TScoreStore> Open() const {
+    if (Postgres()) return std::make_unique<TPostgresScoreStore>(FDatabase->Address(), 4);
+    return std::make_unique<TSqliteScoreStore>((FFolder / "scores.sqlite").string());
+  }
+  // SQL straight to the database, behind the store's back.
+  void Sql(const std::string& statement) const {
+    if (Postgres()) {
+      FDatabase->Sql(statement);
+      return;
+    }
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open((FFolder / "scores.sqlite").c_str(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, statement.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    sqlite3_close(db);
+  }
+  // Every new score fails, as on a full disk.
+  void BreakInserts() const {
+    if (Postgres()) {
+      Sql("CREATE FUNCTION full_disk() RETURNS trigger LANGUAGE plpgsql AS "
+          "$$ BEGIN RAISE EXCEPTION 'could not extend file: No space left on device'; END $$;"
+          "CREATE TRIGGER full_disk BEFORE INSERT ON scores FOR EACH ROW EXECUTE FUNCTION full_disk()");
+    } else {
+      Sql("CREATE TRIGGER full_disk BEFORE INSERT ON scores BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END");
+    }
+  }
+  void MendInserts() const { Sql("DROP TRIGGER full_disk" + std::string(Postgres() ? " ON scores" : "")); }
+
+  const std::filesystem::path FFolder =
+      std::filesystem::temp_directory_path() / ("zarvok-store-" + std::to_string(::getpid()));
+  std::unique_ptr<TPostgresTestDatabase> FDatabase;
+};
+
+INSTANTIATE_TEST_SUITE_P(Backends, ScoreStoreTest, ::testing::Values("sqlite", "postgresql"),
+                         [](const auto& info) { return info.param; });
+
+TEST_P(ScoreStoreTest, RanksByScoreThenByArrival) {
+  const auto store = Open();
+  store->Import({Row("LOW", 10, 100), Row("FIRST", 500, 200, "EARLY"), Row("SECOND", 500, 150),
+                 Row("TOP", 2147483647, 300)});
+  const std::vector<TScoreRow> rows = store->Top(100);
   ASSERT_EQ(rows.size(), 4u);
   EXPECT_EQ(rows[0].Name, "TOP");
   EXPECT_EQ(rows[0].Score, 2147483647);
   EXPECT_EQ(rows[1].Name, "FIRST");
   EXPECT_EQ(rows[1].Additional, "EARLY");
   EXPECT_EQ(rows[1].Submitted, 200);
-  EXPECT_EQ(rows[2].Name, "SECOND");
+  EXPECT_EQ(rows[2].Name, "SECOND") << "a later arrival, even with an earlier date";
   EXPECT_EQ(rows[3].Name, "LOW");
   for (size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(rows[i].Rank, static_cast<int32_t>(i) + 1);
-  EXPECT_EQ(store.Top(2).size(), 2u);
-  EXPECT_EQ(store.Count(), 4);
+  EXPECT_EQ(store->Top(2).size(), 2u);
+  EXPECT_EQ(store->Count(), 4);
+  const std::vector<TScoreRow> all = store->AllScores();
+  ASSERT_EQ(all.size(), 4u);
+  EXPECT_EQ(all[2].Name, "SECOND") << "in the order of arrival";
+  EXPECT_EQ(all[2].Submitted, 150);
 }
 
-TEST(ScoreStore, StoresTextAsDataNotAsSql) {
-  TScoreStore store(":memory:");
-  store.Add(Result("X'); DROP TABLE scores; --", 1, "\"'%_\\"), 1);
-  store.Add(Result("Y", 2), 2);
-  const std::vector<TScoreRow> rows = store.Top(10);
-  ASSERT_EQ(rows.size(), 2u);
-  EXPECT_EQ(rows[1].Name, "X'); DROP TABLE scores; --");
-  EXPECT_EQ(rows[1].Additional, "\"'%_\\");
+TEST_P(ScoreStoreTest, StoresTextAsDataNotAsSql) {
+  const auto store = Open();
+  store->AddToken("T1", Now + 600);
+  ASSERT_TRUE(store->AddWithToken("T1", Result("X'); DROP TABLE scores; --", 1, "\"'%_\\$1"), Now));
+  EXPECT_FALSE(store->AddWithToken("' OR '1'='1", Result("Y", 2), Now));
+  const std::vector<TScoreRow> rows = store->Top(10);
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].Name, "X'); DROP TABLE scores; --");
+  EXPECT_EQ(rows[0].Additional, "\"'%_\\$1");
+  EXPECT_EQ(rows[0].Submitted, Now);
 }
 
-TEST(ScoreStore, KeepsScoresInAWriteAheadLoggedFile) {
+TEST_P(ScoreStoreTest, ATokenStoresOneScoreWithinItsLifetime) {
+  const auto store = Open();
+  store->AddToken("FRESH", Now + 600);
+  store->AddToken("OLD", Now + 10);
+  EXPECT_TRUE(store->TokenValid("FRESH", Now + 599));
+  EXPECT_TRUE(store->TokenValid("FRESH", Now + 599)) << "looking does not use it up";
+  EXPECT_FALSE(store->TokenValid("OLD", Now + 10));
+  EXPECT_FALSE(store->TokenValid("NOTATOKEN", Now));
+  EXPECT_FALSE(store->AddWithToken("OLD", Result("LATE", 1), Now + 10));
+  EXPECT_FALSE(store->AddWithToken("", Result("NONE", 1), Now));
+  EXPECT_TRUE(store->AddWithToken("FRESH", Result("ANNA", 7), Now + 599));
+  EXPECT_FALSE(store->AddWithToken("FRESH", Result("AGAIN", 8), Now + 599));
+  EXPECT_FALSE(store->TokenValid("FRESH", Now + 1));
+  ASSERT_EQ(store->Count(), 1);
+  EXPECT_EQ(store->Top(1)[0].Name, "ANNA");
+}
+
+TEST_P(ScoreStoreTest, OneTokenRedeemedAtTwoInstancesAtOnceStoresOnce) {
+  const auto first = Open();
+  const auto second = Open();
+  constexpr int Tokens = 40;
+  for (int t = 0; t < Tokens; ++t) first->AddToken("RACE" + std::to_string(t), Now + 600);
+  std::atomic<int> stored{0};
+  std::vector<std::thread> racers;
+  for (int r = 0; r < 4; ++r) {
+    TScoreStore& instance = r % 2 == 0 ? *first : *second;
+    racers.emplace_back([&instance, &stored, r] {
+      for (int t = 0; t < Tokens; ++t) {
+        if (instance.AddWithToken("RACE" + std::to_string(t), Result("R", r), Now)) ++stored;
+      }
+    });
+  }
+  for (std::thread& racer : racers) racer.join();
+  EXPECT_EQ(stored.load(), Tokens);
+  EXPECT_EQ(first->Count(), Tokens);
+}
+
+TEST_P(ScoreStoreTest, InstancesStartingTogetherMigrateOnce) {
+  std::unique_ptr<TScoreStore> stores[3];
+  std::vector<std::thread> starters;
+  for (auto& store : stores) starters.emplace_back([this, &store] { store = Open(); });
+  for (std::thread& starter : starters) starter.join();
+  for (const auto& store : stores) EXPECT_EQ(store->SchemaVersion(), 1);
+}
+
+TEST_P(ScoreStoreTest, AFailedStoreLeavesTheTokenUsable) {
+  const auto store = Open();
+  store->AddToken("KEEP", Now + 600);
+  BreakInserts();
+  EXPECT_THROW(store->AddWithToken("KEEP", Result("ANNA", 5), Now), EScoreStoreError);
+  EXPECT_TRUE(store->TokenValid("KEEP", Now));
+  MendInserts();
+  EXPECT_TRUE(store->AddWithToken("KEEP", Result("ANNA", 5), Now));
+  EXPECT_EQ(store->Count(), 1);
+}
+
+TEST_P(ScoreStoreTest, ARestartLosesNoTokenAndMigratesOnce) {
+  {
+    const auto store = Open();
+    EXPECT_EQ(store->SchemaVersion(), 1);
+    store->AddToken("SURVIVES", Now + 600);
+    ASSERT_TRUE(store->CountAttempt("submit", "10.0.0.1", Now, 1));
+  }
+  const auto reopened = Open();
+  EXPECT_EQ(reopened->SchemaVersion(), 1);
+  EXPECT_FALSE(reopened->CountAttempt("submit", "10.0.0.1", Now + 1, 1)) << "the count survives too";
+  EXPECT_TRUE(reopened->AddWithToken("SURVIVES", Result("ANNA", 1), Now + 1));
+}
+
+// Attempts one address makes, each at a second from the start, and whether each is let through.
+struct TAttemptCase {
+  const char* Name;
+  int32_t PerMinute;
+  std::vector<std::pair<int64_t, bool>> Attempts;
+};
+
+TEST_P(ScoreStoreTest, CountsAttemptsInASlidingMinute) {
+  const TAttemptCase cases[] = {
+      {"the window slides: the first attempt leaves it at 60 s, the second at 61 s",
+       2,
+       {{0, true}, {1, true}, {30, false}, {59, false}, {60, true}, {60, false}, {61, true}}},
+      {"refused attempts do not count", 1, {{0, true}, {20, false}, {40, false}, {59, false}, {60, true}}},
+      {"no limit", 0, {{0, true}, {0, true}, {0, true}, {0, true}}},
+  };
+  const auto store = Open();
+  int address = 0;
+  for (const TAttemptCase& c : cases) {
+    const std::string who = "10.0.0." + std::to_string(++address);
+    for (const auto& [at, allowed] : c.Attempts) {
+      EXPECT_EQ(store->CountAttempt("submit", who, Now + at, c.PerMinute), allowed) << c.Name << ", at " << at;
+    }
+  }
+  EXPECT_TRUE(store->CountAttempt("version", "10.0.0.2", Now + 30, 1)) << "each kind has its own count";
+  EXPECT_TRUE(store->CountAttempt("submit", "10.9.9.9", Now + 30, 1)) << "each address has its own count";
+}
+
+TEST_P(ScoreStoreTest, ForgettingKeepsWhatStillCounts) {
+  const auto store = Open();
+  store->AddToken("GONE", Now + 100);
+  store->AddToken("KEPT", Now + 200);
+  ASSERT_TRUE(store->CountAttempt("submit", "a", Now + 100, 1));
+  store->Forget(Now + 150);
+  EXPECT_FALSE(store->CountAttempt("submit", "a", Now + 155, 1)) << "the attempt at 100 counts until 160";
+  EXPECT_TRUE(store->AddWithToken("KEPT", Result("ANNA", 1), Now + 150));
+  store->Forget(Now + 161);
+  EXPECT_TRUE(store->CountAttempt("submit", "a", Now + 161, 1));
+}
+
+TEST_P(ScoreStoreTest, TakesInTheTableOfASingleServerOnce) {
+  TSqliteScoreStore single(":memory:");
+  single.Import({Row("FIRST", 10, 100, "OLD"), Row("SECOND", 10, 50), Row("BEST", 99, 300)});
+  const auto store = Open();
+  EXPECT_EQ(CopyScores(single, *store), 3);
+  const std::vector<TScoreRow> rows = store->Top(10);
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[0].Name, "BEST");
+  EXPECT_EQ(rows[1].Name, "FIRST") << "equal scores keep their order of arrival";
+  EXPECT_EQ(rows[1].Additional, "OLD");
+  EXPECT_EQ(rows[1].Submitted, 100);
+  EXPECT_EQ(rows[2].Name, "SECOND");
+  EXPECT_THROW(CopyScores(single, *store), EScoreStoreError) << "a second run would double the table";
+  EXPECT_EQ(store->Count(), 3);
+}
+
+TEST(SqliteScoreStore, TakesOverTheTableOfTheFirstServer) {
   const std::filesystem::path folder =
-      std::filesystem::temp_directory_path() / ("zarvok-store-" + std::to_string(::getpid()));
+      std::filesystem::temp_directory_path() / ("zarvok-oldstore-" + std::to_string(::getpid()));
   std::filesystem::remove_all(folder);
   std::filesystem::create_directories(folder);
   const std::string file = (folder / "scores.sqlite").string();
   {
-    TScoreStore store(file);
-    store.Add(Result("KEPT", 42), 7);
-  }
-  {
+    // The first server's schema, without tokens, attempts or a version.
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
-    sqlite3_stmt* statement = nullptr;
-    ASSERT_EQ(sqlite3_prepare_v2(db, "PRAGMA journal_mode", -1, &statement, nullptr), SQLITE_OK);
-    ASSERT_EQ(sqlite3_step(statement), SQLITE_ROW);
-    EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)), "wal");
-    sqlite3_finalize(statement);
+    ASSERT_EQ(sqlite3_exec(db,
+                           "CREATE TABLE scores (id INTEGER PRIMARY KEY, type INTEGER NOT NULL, name TEXT NOT NULL,"
+                           " score INTEGER NOT NULL, additional TEXT NOT NULL, submitted INTEGER NOT NULL);"
+                           "CREATE INDEX scores_by_rank ON scores (type, score DESC, id);"
+                           "INSERT INTO scores VALUES (1, 0, 'OLDTIMER', 4242, 'KEPT', 77)",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
     sqlite3_close(db);
   }
-  TScoreStore reopened(file);
-  ASSERT_EQ(reopened.Count(), 1);
-  EXPECT_EQ(reopened.Top(1)[0].Name, "KEPT");
+  TSqliteScoreStore store(file);
+  EXPECT_EQ(store.SchemaVersion(), 1);
+  ASSERT_EQ(store.Count(), 1);
+  EXPECT_EQ(store.Top(1)[0].Name, "OLDTIMER");
+  EXPECT_EQ(store.Top(1)[0].Submitted, 77);
+  store.AddToken("NEW", Now + 600);
+  EXPECT_TRUE(store.AddWithToken("NEW", Result("NEWCOMER", 1), Now));
   std::filesystem::remove_all(folder);
 }
 
-TEST(ScoreStore, RaisesWhenTheFileCannotBeOpened) {
-  EXPECT_THROW(TScoreStore("/proc/no-such-folder/scores.sqlite"), EScoreStoreError);
+TEST(SqliteScoreStore, KeepsScoresInAWriteAheadLoggedFile) {
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / ("zarvok-walstore-" + std::to_string(::getpid()));
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directories(folder);
+  const std::string file = (folder / "scores.sqlite").string();
+  { TSqliteScoreStore store(file); }
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+  sqlite3_stmt* statement = nullptr;
+  ASSERT_EQ(sqlite3_prepare_v2(db, "PRAGMA journal_mode", -1, &statement, nullptr), SQLITE_OK);
+  ASSERT_EQ(sqlite3_step(statement), SQLITE_ROW);
+  EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)), "wal");
+  sqlite3_finalize(statement);
+  sqlite3_close(db);
+  std::filesystem::remove_all(folder);
+}
+
+TEST(SqliteScoreStore, ADeletedFileIsAnErrorNotAQuietLoss) {
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / ("zarvok-gonestore-" + std::to_string(::getpid()));
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directories(folder);
+  TSqliteScoreStore store((folder / "scores.sqlite").string());
+  store.AddToken("T", Now + 600);
+  std::filesystem::remove_all(folder);
+  EXPECT_THROW(store.AddWithToken("T", Result("LOST", 1), Now), EScoreStoreError);
+  EXPECT_THROW(store.AddToken("U", Now + 600), EScoreStoreError);
+}
+
+TEST(ScoreStoreOpening, RaisesWhereThereIsNoDatabase) {
+  EXPECT_THROW(TSqliteScoreStore("/proc/no-such-folder/scores.sqlite"), EScoreStoreError);
+  EXPECT_THROW(TSqliteScoreStore("/tmp/zarvok-no-such-file.sqlite", false), EScoreStoreError);
+  EXPECT_THROW(OpenScoreStore("mysql://somewhere/db", "unused"), EScoreStoreError);
+  // Port 1 on loopback: nothing listens there.
+  EXPECT_THROW(OpenScoreStore("postgresql://nobody@127.0.0.1:1/none?connect_timeout=2", "unused"), EScoreStoreError);
 }
 
 }  // namespace

@@ -205,31 +205,35 @@ TEST(DamagedArchives, TheProgramEndsWithAFailureStatus) {
   if (!fs::exists(program)) GTEST_SKIP() << "the game program is not built";
   struct TCase {
     const char* What;
-    const char* Archive;
+    const char* Archive;    // damaged or removed; null: none
     bool Remove;
+    const char* Arguments;  // to the program
   };
   const TCase cases[] = {
-      {"missing pictures", "Data/Graphic.dxg", true},
-      {"truncated pictures", "Data/Graphic.dxg", false},
-      {"truncated waves", "Data/Music.dxw", false},
+      {"missing pictures", "Data/Graphic.dxg", true, ""},
+      {"truncated pictures", "Data/Graphic.dxg", false, ""},
+      {"truncated waves", "Data/Music.dxw", false, ""},
+      {"a data folder without archives", nullptr, false, "--data empty"},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.What);
+    // A portable folder: the program reads the archives beside it, whatever the working folder.
     TScratchFolder folder;
     folder.CopyGameData(TGameHarness::BuiltGameDir());
-    if (c.Remove)
-      fs::remove(c.Archive);
-    else
-      fs::resize_file(c.Archive, fs::file_size(c.Archive) / 3);
-    const std::string command = "SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy timeout -s KILL 60 '" +
-                                program.string() + "' > out.txt 2> err.txt";
+    fs::copy_file(program, folder.Path() / "zarvok");
+    fs::create_directory("empty");
+    if (c.Archive && c.Remove) fs::remove(c.Archive);
+    if (c.Archive && !c.Remove) fs::resize_file(c.Archive, fs::file_size(c.Archive) / 3);
+    const std::string command = "XDG_DATA_HOME='" + (folder.Path() / "home").string() +
+                                "' SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy timeout -s KILL 60 ./zarvok " +
+                                c.Arguments + " > out.txt 2> err.txt";
     const int status = std::system(command.c_str());
     ASSERT_TRUE(WIFEXITED(status)) << "status " << status;
     EXPECT_EQ(WEXITSTATUS(status), 1) << ReadWholeFile("err.txt");
     const std::string said = ReadWholeFile("err.txt");
     EXPECT_FALSE(said.empty());
-    if (c.Remove) {
-      EXPECT_NE(said.find(fs::path(c.Archive).filename().string()), std::string::npos) << said;
+    if (c.Remove || !c.Archive) {
+      EXPECT_NE(said.find("Graphic.dxg"), std::string::npos) << said;
     }
   }
 }

@@ -22,7 +22,7 @@ TGameHarness::TGameHarness(const TOptions& options)
   }
   Window().KeepFrames = options.KeepFrames;
   if (options.MakeMusic) FPlatform.Music = options.MakeMusic();
-  FForm = std::make_unique<TMainForm>(FPlatform);
+  FForm = std::make_unique<TMainForm>(FPlatform, TGamePaths(), options.CommandLine);
   FForm->WaveList->OnPlaySound = [sounds = FSounds](const std::string& name) { sounds->push_back(name); };
   FApplication = std::make_unique<TApplication>(*FForm);
   if (options.ShowForm) FForm->ShowForm();

@@ -36,6 +36,8 @@ class TGameHarness {
     std::filesystem::path GameDir;
     // Makes the music library the game plays through (a fake that a test steers); none = no music.
     std::function<std::unique_ptr<TMusicLib>()> MakeMusic;
+    // What the command line asked for.
+    TCommandLineOptions CommandLine;
   };
 
   TGameHarness();

@@ -10,6 +10,7 @@ namespace {
 int Usage() {
   std::fprintf(stderr,
                "usage: assetgen --assets DIR --out GAMEDIR [--only pictures|sounds|music]\n"
+               "       assetgen --assets DIR --icons HICOLORDIR\n"
                "       assetgen --contact-sheet ARCHIVE PNG\n");
   return 2;
 }
@@ -19,6 +20,7 @@ int Usage() {
 int main(int argc, char** argv) {
   std::filesystem::path assets;
   std::filesystem::path out;
+  std::filesystem::path icons;
   std::string only;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -26,6 +28,8 @@ int main(int argc, char** argv) {
       assets = argv[++i];
     } else if (arg == "--out" && i + 1 < argc) {
       out = argv[++i];
+    } else if (arg == "--icons" && i + 1 < argc) {
+      icons = argv[++i];
     } else if (arg == "--only" && i + 1 < argc) {
       only = argv[++i];
     } else if (arg == "--contact-sheet" && i + 2 < argc) {
@@ -38,6 +42,15 @@ int main(int argc, char** argv) {
       }
     } else {
       return Usage();
+    }
+  }
+  if (!assets.empty() && !icons.empty() && out.empty()) {
+    try {
+      BuildIcons(assets, icons);
+      return 0;
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "assetgen: %s\n", e.what());
+      return 1;
     }
   }
   if (assets.empty() || out.empty()) return Usage();

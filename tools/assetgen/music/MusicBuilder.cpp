@@ -284,6 +284,7 @@ struct TSong {
   std::string Title = "Zarvok";
   int Bpm = 120;
   uint8_t Lead = inLead;
+  double LevelDb = 0.0;  // every note's volume scaled by this, to match the tunes' loudness
   std::vector<TSection> Sections;
   std::vector<std::string> Order;
 };
@@ -311,6 +312,8 @@ TSong ReadSong(const std::filesystem::path& path) {
     if (key == "title") {
       song.Title.clear();
       for (const auto& x : w) song.Title += (song.Title.empty() ? "" : " ") + x;
+    } else if (key == "level") {
+      song.LevelDb = std::stod(w.at(0));
     } else if (key == "bpm") {
       song.Bpm = std::stoi(w.at(0));
     } else if (key == "lead") {
@@ -349,19 +352,20 @@ TSong ReadSong(const std::filesystem::path& path) {
 
 class TGrid {
  public:
-  TGrid(int rows) : FPattern{rows, std::vector<TXmCell>(static_cast<std::size_t>(rows) * ChannelCount)} {}
+  TGrid(int rows, double gain) : FPattern{rows, std::vector<TXmCell>(static_cast<std::size_t>(rows) * ChannelCount)}, FGain(gain) {}
   TXmCell& At(int row, int channel) { return FPattern.Cells.at(static_cast<std::size_t>(row) * ChannelCount + channel); }
   void Note(int row, int channel, uint8_t note, uint8_t instrument, int volume) {
     if (row < 0 || row >= FPattern.Rows) return;
     TXmCell& c = At(row, channel);
     c.Note = note;
     c.Instrument = note == KeyOff ? 0 : instrument;
-    c.Volume = note == KeyOff ? 0 : Vol(volume);
+    c.Volume = note == KeyOff ? 0 : Vol(static_cast<int>(std::lround(volume * FGain)));
   }
   TXmPattern& Pattern() { return FPattern; }
 
  private:
   TXmPattern FPattern;
+  double FGain;
 };
 
 // Writes a line of "note:sixteenths" tokens ("r" rests, "|" only marks bars) onto a channel.
@@ -515,11 +519,115 @@ void WriteArp(TGrid& grid, const TSection& s, int bar) {
     grid.Note(at + static_cast<int>(k) * step, chArp, XmNote(tones[pattern[k]]), inPluck, k == 0 ? 30 : 24);
 }
 
+// --- Variations ---
+// A section that comes back in the order is written anew each time by rule, so a long tune
+// keeps moving: the melody climbs or falls through its own scale, the old tune answers it on
+// the bells, and the bass, arpeggio and drums take turns at other figures.
+
+std::string NoteName(int midi) {
+  static const char* const names[] = {"C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"};
+  return std::string(names[((midi % 12) + 12) % 12]) + std::to_string(midi / 12 - 1);
+}
+
+// The pitch classes a section uses: its melody's notes and its chords' tones.
+std::vector<int> ScaleOf(const TSection& s) {
+  std::vector<int> scale;
+  const auto add = [&scale](int pc) {
+    if (std::find(scale.begin(), scale.end(), pc) == scale.end()) scale.push_back(pc);
+  };
+  for (const std::string& token : s.Melody) {
+    const std::string pitch = token.substr(0, token.find(':'));
+    if (pitch != "|" && pitch != "r") add(NoteNumber(pitch) % 12);
+  }
+  for (const TChord& c : s.Chords)
+    for (const int tone : c.Tones) add((c.Root + tone) % 12);
+  std::sort(scale.begin(), scale.end());
+  return scale;
+}
+
+// Moves a note steps degrees along the scale, keeping it between low and high.
+int ShiftInScale(int midi, int steps, const std::vector<int>& scale, int low, int high) {
+  const int n = static_cast<int>(scale.size());
+  int octave = midi / 12;
+  int degree = 0;
+  for (int k = 0; k < n; ++k)
+    if (scale[k] <= midi % 12) degree = k;
+  degree += steps;
+  octave += degree >= 0 ? degree / n : -((n - 1 - degree) / n);
+  degree = ((degree % n) + n) % n;
+  int out = octave * 12 + scale[degree];
+  while (out > high) out -= 12;
+  while (out < low) out += 12;
+  return out;
+}
+
+std::vector<std::string> ShiftLine(const std::vector<std::string>& line, int steps, int octaves,
+                                   const std::vector<int>& scale, int low, int high) {
+  std::vector<std::string> out;
+  for (const std::string& token : line) {
+    const auto colon = token.find(':');
+    const std::string pitch = token.substr(0, colon);
+    if (pitch == "|" || pitch == "r") {
+      out.push_back(token);
+      continue;
+    }
+    const int midi = ShiftInScale(NoteNumber(pitch), steps, scale, low, high) + 12 * octaves;
+    out.push_back(NoteName(midi) + (colon == std::string::npos ? "" : token.substr(colon)));
+  }
+  return out;
+}
+
+// A counter-line of each bar's chord: its third, then its fifth, in the bells' octave.
+std::vector<std::string> ChordLine(const TSection& s) {
+  std::vector<std::string> out;
+  for (const TChord& c : s.Chords) {
+    const int third = InRange((c.Root + c.Tones[1]) % 12, 67);
+    const int fifth = InRange((c.Root + c.Tones[2]) % 12, 67);
+    out.push_back(NoteName(third) + ":8");
+    out.push_back(NoteName(fifth) + ":8");
+    out.push_back("|");
+  }
+  return out;
+}
+
+template <class T>
+T Next(const std::vector<T>& styles, const T& style, int by) {
+  const auto it = std::find(styles.begin(), styles.end(), style);
+  if (it == styles.end()) return style;
+  const auto at = static_cast<std::size_t>(it - styles.begin());
+  return styles[(at + static_cast<std::size_t>(by)) % styles.size()];
+}
+
+TSection Vary(const TSection& s, int variation) {
+  if (variation == 0) return s;
+  TSection v = s;
+  v.Name = s.Name + "/" + std::to_string(variation);
+  const std::vector<int> scale = ScaleOf(s);
+  // Up a third, down a fourth, up a fifth, down a second: each time a new line over the chords.
+  static const int steps[] = {2, -3, 4, -1};
+  const int step = steps[(variation - 1) % 4];
+  if (!s.Melody.empty()) {
+    v.Melody = ShiftLine(s.Melody, step, 0, scale, 62, 88);
+    // The tune as first heard answers on the bells an octave down, or the bells hold the chords.
+    v.Counter = variation % 2 == 1 ? ShiftLine(s.Melody, 0, -1, scale, 50, 76) : ChordLine(s);
+  } else {
+    v.Counter = ChordLine(s);
+  }
+  static const std::vector<std::string> arps = {"up16", "broken", "up8", "slow"};
+  static const std::vector<std::string> basses = {"drive", "eighths", "sync", "rootfifth", "walk"};
+  v.Arp = s.Arp == "none" ? "slow" : Next(arps, s.Arp, variation);
+  v.Bass = s.Bass == "none" ? "whole" : Next(basses, s.Bass, variation);
+  if (s.Bass == "whole" || s.Bass == "half") v.Bass = variation % 2 ? "rootfifth" : "half";
+  static const std::vector<std::string> drums = {"drive", "rock", "half"};
+  v.Drums = Next(drums, s.Drums, variation);
+  return v;
+}
+
 TXmPattern Arrange(const TSong& song, const TSection& s) {
   const int bars = static_cast<int>(s.Chords.size());
   if (bars == 0 || bars * RowsPerBar > 256) throw std::runtime_error("section " + s.Name + " needs 1 to 16 bars");
   const int rows = bars * RowsPerBar;
-  TGrid grid(rows);
+  TGrid grid(rows, std::pow(10.0, song.LevelDb / 20.0));
   // Panning for the whole pattern: bass, drums and melody centred, the rest spread out.
   const std::pair<int, uint8_t> pans[] = {{chCounter, 0x50}, {chHat, 0xA0}, {chCrash, 0x70},
                                           {chPad1, 0x40}, {chPad2, 0x80}, {chPad3, 0xC0}, {chArp, 0xB0}};
@@ -548,15 +656,22 @@ TXmModule BuildModule(const TSong& song) {
   module.Speed = 6;
   module.Bpm = song.Bpm;
   module.Instruments = Instruments();
+  std::map<std::string, const TSection*> sections;
+  for (const TSection& s : song.Sections) sections[s.Name] = &s;
+  // The n-th time a section comes in the order it is played as its n-th variation.
+  std::map<std::string, int> heard;
   std::map<std::string, uint8_t> patternOf;
-  for (const TSection& s : song.Sections) {
-    patternOf[s.Name] = static_cast<uint8_t>(module.Patterns.size());
-    module.Patterns.push_back(Arrange(song, s));
-  }
   for (const std::string& name : song.Order) {
-    const auto it = patternOf.find(name);
-    if (it == patternOf.end()) throw std::runtime_error(song.Title + ": no section " + name);
-    module.Orders.push_back(it->second);
+    const auto it = sections.find(name);
+    if (it == sections.end()) throw std::runtime_error(song.Title + ": no section " + name);
+    const int variation = heard[name]++;
+    const TSection varied = Vary(*it->second, variation);
+    if (!patternOf.count(varied.Name)) {
+      if (module.Patterns.size() >= 255) throw std::runtime_error(song.Title + ": too many patterns");
+      patternOf[varied.Name] = static_cast<uint8_t>(module.Patterns.size());
+      module.Patterns.push_back(Arrange(song, varied));
+    }
+    module.Orders.push_back(patternOf.at(varied.Name));
   }
   return module;
 }
@@ -577,7 +692,7 @@ void BuildMusic(const std::filesystem::path& assets, const std::filesystem::path
   for (const char* number : {"1", "2", "3"}) {
     const std::filesystem::path source = assets / "music" / (std::string(number) + ".txt");
     const double seconds = SongSeconds(source);
-    if (seconds < 60.0) throw std::runtime_error(source.string() + " lasts only " + std::to_string(seconds) + " s");
+    if (seconds < 180.0) throw std::runtime_error(source.string() + " lasts only " + std::to_string(seconds) + " s");
     const std::vector<uint8_t> bytes = WriteXm(BuildModule(ReadSong(source)));
     const std::filesystem::path target = musicFolder / (std::string(number) + ".xm");
     const std::filesystem::path temporary = target.string() + ".tmp";

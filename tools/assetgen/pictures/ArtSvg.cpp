@@ -27,20 +27,22 @@ std::string Substitute(const std::string& text, const TArtParams& params, const 
 
 }  // namespace
 
-void DrawSvg(cairo_t* cr, const TArtParams& params, const std::string& file, double x, double y,
-             double w, double h) {
+std::string ReadSvg(const TArtParams& params, const std::string& file) {
   const std::filesystem::path path = params.Folder() / file;
   std::ifstream in(path, std::ios::binary);
   if (!in) throw std::runtime_error("cannot read " + path.string());
   std::stringstream buffer;
   buffer << in.rdbuf();
-  const std::string svg = Substitute(buffer.str(), params, path.string());
+  return Substitute(buffer.str(), params, path.string());
+}
+
+void RenderSvg(cairo_t* cr, const std::string& svg, const std::string& what, double x, double y, double w, double h) {
   GError* error = nullptr;
   RsvgHandle* handle = rsvg_handle_new_from_data(reinterpret_cast<const guint8*>(svg.data()), svg.size(), &error);
   if (!handle) {
     const std::string message = error ? error->message : "unknown error";
     if (error) g_error_free(error);
-    throw std::runtime_error(path.string() + ": " + message);
+    throw std::runtime_error(what + ": " + message);
   }
   const RsvgRectangle viewport{x, y, w, h};
   const gboolean ok = rsvg_handle_render_document(handle, cr, &viewport, &error);
@@ -48,6 +50,11 @@ void DrawSvg(cairo_t* cr, const TArtParams& params, const std::string& file, dou
   if (!ok) {
     const std::string message = error ? error->message : "unknown error";
     if (error) g_error_free(error);
-    throw std::runtime_error(path.string() + ": " + message);
+    throw std::runtime_error(what + ": " + message);
   }
+}
+
+void DrawSvg(cairo_t* cr, const TArtParams& params, const std::string& file, double x, double y,
+             double w, double h) {
+  RenderSvg(cr, ReadSvg(params, file), (params.Folder() / file).string(), x, y, w, h);
 }

@@ -83,8 +83,8 @@ void Compress(TSignal& s, double rate) {
 }
 
 // A small room: four damped combs into two all-passes, mixed in lightly.
-void Room(TSignal& s, double rate, double wet) {
-  const std::size_t tail = Frames(0.35, rate);
+void Room(TSignal& s, double rate, double wet, double tailSeconds) {
+  const std::size_t tail = Frames(tailSeconds, rate);
   s.resize(s.size() + tail, 0.0F);
   const double combTimes[] = {0.0297, 0.0371, 0.0411, 0.0437};
   TSignal reverb(s.size(), 0.0F);
@@ -115,8 +115,9 @@ void Room(TSignal& s, double rate, double wet) {
 
 }  // namespace
 
-TSignal SpeakAnnouncer(const std::string& text, double rate) {
+TSignal SpeakAnnouncer(const std::string& text, double rate, int wordsPerMinute, double roomSeconds) {
   const int speechRate = SpeechRate();
+  espeak_SetParameter(espeakRATE, wordsPerMinute, 0);
   std::vector<short> samples;
   espeak_Synth(text.c_str(), text.size() + 1, 0, POS_CHARACTER, 0, espeakCHARS_UTF8, nullptr, &samples);
   espeak_Synchronize();
@@ -132,6 +133,10 @@ TSignal SpeakAnnouncer(const std::string& text, double rate) {
     x = y + 0.5F * presence.Process(y, 2500, rate);
   }
   Compress(s, rate);
-  Room(s, rate, 0.18);
+  Room(s, rate, 0.18, roomSeconds);
+  // The room dies away over its tail instead of stopping short.
+  const std::size_t tail = std::min(s.size(), Frames(roomSeconds, rate));
+  for (std::size_t i = 0; i < tail; ++i)
+    s[s.size() - tail + i] *= static_cast<float>(std::pow(1.0 - static_cast<double>(i) / static_cast<double>(tail), 2.0));
   return s;
 }

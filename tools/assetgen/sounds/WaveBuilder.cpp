@@ -11,15 +11,17 @@
 #include "assetgen/sounds/Speech.h"
 #include "assetgen/sounds/WaveBuilder.h"
 #include "assetgen/sounds/Synth.h"
+#include "audio/SoundDevice.h"
 #include "audio/WaveArchive.h"
+#include "loudness/LoudnessMeter.h"
 
 using namespace synth;
 
 namespace {
 
 constexpr double Rate = 44100.0;
-// The level every effect is brought to: its loudest 50 ms at about -16 dBFS RMS.
-constexpr double TargetRms = 0.16;
+// Effects peak at most here (-1.5 dBFS); louder transients are limited.
+constexpr float Ceiling = 0.84F;
 
 struct TParams {
   std::map<std::string, std::string> Values;
@@ -205,7 +207,11 @@ TSignal Voice(double pitch, double length, const std::string& vowel, double drop
     form1.Process(static_cast<float>(source), f1, 6.0, Rate);
     form2.Process(static_cast<float>(source), f2, 7.0, Rate);
     form3.Process(static_cast<float>(source), 2700, 8.0, Rate);
-    const double env = std::min(1.0, t / 0.03) * std::pow(1.0 - u, 0.7);
+    // Full voice for the first half, then an exponential die-away that is 45 dB down 40 ms
+    // before the end, so the cry fades as breath runs out rather than being cut.
+    const double hold = 0.5 * length;
+    const double tau = std::max(0.01, (length - hold - 0.04) / std::log(std::pow(10.0, 45.0 / 20.0)));
+    const double env = std::min(1.0, t / 0.03) * (t < hold ? 1.0 - 0.3 * t / hold : 0.7 * std::exp(-(t - hold) / tau));
     s[i] = static_cast<float>((form1.Band + 0.6 * form2.Band + 0.25 * form3.Band) * env);
   }
   return s;
@@ -480,9 +486,47 @@ std::vector<std::vector<std::string>> ReadTable(const std::filesystem::path& pat
   return rows;
 }
 
+// The loudness plan: every wave's level as the mixer plays it (LUFS over its loudest 400 ms).
+class TLoudnessPlan {
+ public:
+  explicit TLoudnessPlan(const std::filesystem::path& path) {
+    for (const auto& row : ReadTable(path)) {
+      if (row.size() < 2) throw std::runtime_error("loudness.txt: a line needs a name and a level");
+      FTargets[row[0]] = std::stod(row[1]);
+    }
+  }
+  double Target(const std::string& name) const {
+    const auto it = FTargets.find(name);
+    if (it == FTargets.end()) throw std::runtime_error("loudness.txt: no level for " + name);
+    return it->second;
+  }
+
+ private:
+  std::map<std::string, double> FTargets;
+};
+
+// The loudest 400 ms of a mono wave as the mixer sends it out: on both sides, at the effects' gain.
+double PlayedLoudness(const TSignal& s) {
+  TSignal stereo(s.size() * 2);
+  for (std::size_t i = 0; i < s.size(); ++i) stereo[i * 2] = stereo[i * 2 + 1] = s[i] * TSoundDevice::EffectGain;
+  return MeasureLoudness(stereo, static_cast<int>(Rate), 2).MaxMomentary;
+}
+
+// Scales a wave to its planned loudness; transients that would pass the ceiling are limited,
+// and the level is measured again after each limiting pass.
+void BringToLoudness(TSignal& s, double target) {
+  for (int pass = 0; pass < 4; ++pass) {
+    const double gain = std::pow(10.0, (target - PlayedLoudness(s)) / 20.0);
+    for (float& x : s) x = static_cast<float>(x * gain);
+    if (Peak(s) <= Ceiling) return;
+    Limit(s, Rate, Ceiling);
+  }
+}
+
 }  // namespace
 
 std::vector<TWaveSource> BuildWaveSources(const std::filesystem::path& assets) {
+  const TLoudnessPlan plan(assets / "sounds" / "loudness.txt");
   std::vector<TWaveSource> sources;
   for (const auto& row : ReadTable(assets / "sounds" / "effects.txt")) {
     if (row.size() < 2) throw std::runtime_error("effects.txt: a line needs a name and a recipe");
@@ -505,12 +549,12 @@ std::vector<TWaveSource> BuildWaveSources(const std::filesystem::path& assets) {
       for (const float x : s) mean += x;
       mean /= static_cast<double>(std::max<std::size_t>(1, s.size()));
       for (float& x : s) x -= static_cast<float>(mean);
-      Normalise(s, Rate, TargetRms * 0.85);
+      BringToLoudness(s, plan.Target(source.Name));
     } else {
       Fade(s, Rate, 0.001, 0.02);
       THighPass dc;
       for (float& x : s) x = dc.Process(x, 15, Rate);
-      Normalise(s, Rate, TargetRms);
+      BringToLoudness(s, plan.Target(source.Name));
       Fade(s, Rate, 0.001, 0.02);
     }
     source.Wave = TWave::FromFloat(s, 1, static_cast<int32_t>(Rate));
@@ -518,12 +562,21 @@ std::vector<TWaveSource> BuildWaveSources(const std::filesystem::path& assets) {
   }
   for (const auto& row : ReadTable(assets / "sounds" / "words.txt")) {
     if (row.size() < 2) throw std::runtime_error("words.txt: a line needs a name and a text");
-    std::string text = row[1];
-    for (std::size_t k = 2; k < row.size(); ++k) text += " " + row[k];
+    std::string text;
+    TParams params;
+    for (std::size_t k = 1; k < row.size(); ++k) {
+      const auto eq = row[k].find('=');
+      if (eq != std::string::npos)
+        params.Values[row[k].substr(0, eq)] = row[k].substr(eq + 1);
+      else
+        text += (text.empty() ? "" : " ") + row[k];
+    }
     TWaveSource source;
     source.Name = row[0];
-    TSignal s = SpeakAnnouncer(text, Rate);
-    Normalise(s, Rate, TargetRms);
+    TSignal s = SpeakAnnouncer(text, Rate, static_cast<int>(params.Get("speed", 135)), params.Get("room", 0.35));
+    BringToLoudness(s, plan.Target(source.Name));
+    // A moment of silence before the word, where it must wait for the one before it.
+    s.insert(s.begin(), Frames(params.Get("lead", 0.0), Rate), 0.0F);
     Fade(s, Rate, 0.003, 0.02);
     source.Wave = TWave::FromFloat(s, 1, static_cast<int32_t>(Rate));
     sources.push_back(std::move(source));
