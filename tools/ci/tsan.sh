@@ -24,4 +24,8 @@ if [ -f server/CMakeLists.txt ]; then targets+=(server/all); fi
 # The build runs the data generator, whose font and picture libraries (not instrumented) trip the
 # sanitizer on their own threads; it is a tool, not under test here, so it reports nothing.
 TSAN_OPTIONS=report_bugs=0 "${norandom[@]}" cmake --build "$tsan_dir" -j "$jobs" --target "${targets[@]}"
-TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 ${TSAN_OPTIONS:-}" "${norandom[@]}" ctest --test-dir "$tsan_dir" -L 'tsan|server' --output-on-failure -j "$jobs"
+# The cluster test that kills an instance under load waits for a number of acknowledged scores
+# within a deadline; at the sanitizer's speed the load never gets there, so it runs in the plain
+# pass only.
+TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 ${TSAN_OPTIONS:-}" "${norandom[@]}" ctest --test-dir "$tsan_dir" \
+  -L 'tsan|server' -E '^ClusterTest\.KillingOneInstanceUnderLoad' --output-on-failure -j "$jobs"
