@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Zarvok and runs every test through CTest; then the unit tests
 # again under AddressSanitizer and UndefinedBehaviorSanitizer in a build of their own.
-#   ZARVOK_SANITIZE=0  skips the sanitizer pass.
+#   ZARVOK_SANITIZE=0  skips the sanitizer passes.
+#   ZARVOK_TSAN=0      skips only the ThreadSanitizer pass (tools/ci/tsan.sh).
 #   ZARVOK_FUZZ=1      also builds the libFuzzer targets with clang and runs each for
 #                      ZARVOK_FUZZ_SECONDS (60 by default); off by default for the time it takes.
 # Arguments go to the first ctest run.
@@ -26,6 +27,9 @@ cmake --build "$build_dir" -j "$jobs"
 ctest --test-dir "$build_dir" --output-on-failure -j "$jobs" -LE web "$@"
 ZARVOK_BUILD_DIR="$build_dir" ./tools/ci/package.sh
 ZARVOK_BUILD_DIR="$build_dir" ./tools/ci/web.sh
+
+# The tests that run threads, under ThreadSanitizer (ZARVOK_SANITIZE=0 skips it too).
+if [ "${ZARVOK_TSAN:-$sanitize}" = 1 ]; then ./tools/ci/tsan.sh; fi
 
 # Sanitizer findings end the run: UBSan halts on its first report, LeakSanitizer checks every test
 # process at its exit. The data generator links cairo, pango and espeak, whose caches are still

@@ -29,7 +29,8 @@ void TMainForm::FrameTimerTimer(int32_t /*lagCount*/) {
   if (!WindowInactive) {
     PadFrame();
     ScreenFrame();
-    if (LevelCountdown < 0 && CurrentScreen == scGame) AdvanceLevel();
+    // A level whose time ran out while the game stood still ends once play goes on.
+    if (LevelCountdown < 0 && LevelClockRuns()) AdvanceLevel();
     Display->Flip();
   }
 
@@ -104,7 +105,9 @@ void TMainForm::Timer1Timer() {
         Spawn<Pricel_prosto>();
       }
       Timer1->SetEnabled(false);
-      TimerLevel->SetEnabled(true);
+      // The end of the intro starts the clock; the end of burst fire leaves it as the pause or
+      // the exit dialog have it.
+      UpdateLevelClock();
       SingleShotMode = true;
       TriggerHeld = false;
       break;

@@ -117,7 +117,7 @@ bool TMainForm::FormClose() {
   }
   GamePause.Checked = false;
   GameMainExit.Checked = true;
-  if (!LevelIntro) TimerLevel->SetEnabled(false);
+  UpdateLevelClock();
   Spawn<TMainExit>();
   return false;
 }

@@ -103,6 +103,8 @@ class TMainForm {
   bool ResizePending = false;
   bool WindowInactive = false;
   bool PausedBeforeDeactivate = false;
+  // Config.cfg is there but could not be read in full: it is never replaced in this run.
+  bool SettingsLocked = false;
   // Level progression.
   int32_t LevelCountdown = 0;
   int32_t MaxFoot = 0;
@@ -190,6 +192,11 @@ class TMainForm {
   void GameFrame();
   void AdvanceLevel();
   void TimerLevelTimer();
+  // The level clock runs exactly while a level is being played: game screen, intro over, no
+  // pause, no exit dialog, no game over on its way.
+  bool LevelClockRuns() const;
+  // Starts or holds the level clock to match that state; time held never counts.
+  void UpdateLevelClock();
 
   // --- Combat (combat/) ---
   void ResolveShot(int32_t x, int32_t y);

@@ -5,7 +5,7 @@
 #include <charconv>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
+#include <sstream>
 #include <string>
 
 #include "app/MainForm.h"
@@ -73,6 +73,29 @@ class TSettingsReader {
   std::istream& FStream;
 };
 
+// The whole file in content; false with the system's reason when it could not be read in full.
+bool ReadWholeFile(const char* path, std::string& content, int& error) {
+  const int fd = open(path, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    error = errno;
+    return false;
+  }
+  char buffer[4096];
+  for (;;) {
+    const ssize_t got = read(fd, buffer, sizeof buffer);
+    if (got == 0) break;
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      error = errno;
+      close(fd);
+      return false;
+    }
+    content.append(buffer, static_cast<size_t>(got));
+  }
+  close(fd);
+  return true;
+}
+
 bool WriteAll(int fd, const std::string& data) {
   size_t done = 0;
   while (done < data.size()) {
@@ -120,11 +143,18 @@ std::string ReplaceFile(const std::filesystem::path& path, const std::filesystem
 
 void TMainForm::LoadSettings() {
   const std::filesystem::path settings = FPaths.UserFile(SettingsPath);
-  std::ifstream file(settings, std::ios::binary);
-  if (!file) {
-    if (errno != ENOENT) ShowMessage("Cannot read " + settings.string() + ": " + std::strerror(errno));
+  std::string content;
+  int error = 0;
+  if (!ReadWholeFile(settings.c_str(), content, error)) {
+    if (error == ENOENT) return;
+    // The player's file may be whole behind a passing fault: the defaults play, and this run
+    // leaves the file alone rather than replace it.
+    SettingsLocked = true;
+    ShowMessage("Cannot read " + settings.string() + ": " + std::strerror(error) +
+                ". Settings will not be saved.");
     return;
   }
+  std::istringstream file(content);
   TSettingsReader reader(file);
 
   // An empty or missing first line starts full screen too: only "false" keeps the window.
@@ -170,6 +200,7 @@ void TMainForm::SaveSettings() {
     line(PaddedLine(std::to_string(record.Score)));
   }
 
+  if (SettingsLocked) return;
   // The per-user folder is made at the first save; when it cannot be, the save fails like any
   // other.
   const std::filesystem::path settings = FPaths.UserFile(SettingsPath);

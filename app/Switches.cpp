@@ -6,8 +6,7 @@
 void TMainForm::GamePauseClick() {
   if (CurrentScreen != scGame || GameMainExit.Checked || LevelIntro) return;
   GamePause.Checked = !GamePause.Checked;
-  // The level countdown stands still while paused.
-  TimerLevel->SetEnabled(!TimerLevel->Enabled());
+  UpdateLevelClock();
   if (GamePause.Checked) {
     SetCaption("ZARVOK [Pause]");
     if (!WindowInactive) {
@@ -54,7 +53,7 @@ void TMainForm::GameMusicClick() { GameMusic.Checked = !GameMusic.Checked; }
 void TMainForm::GameMainExitClick() {
   if (CurrentScreen != scGame || GamePause.Checked) return;
   GameMainExit.Checked = !GameMainExit.Checked;
-  if (!LevelIntro) TimerLevel->SetEnabled(!TimerLevel->Enabled());
+  UpdateLevelClock();
   if (GameMainExit.Checked) {
     SetCaption("ZARVOK [Pause]");
     PlaySound("pause");

@@ -5,6 +5,7 @@
 TTimer::TTimer(const TClock& clock, uint32_t interval) : FClock(clock), FInterval(interval) {}
 
 void TTimer::SetEnabled(bool enabled) {
+  FKept = false;
   if (enabled == FEnabled) return;
   FEnabled = enabled;
   if (FEnabled) FStart = FClock.Milliseconds();
@@ -18,6 +19,21 @@ void TTimer::SetInterval(uint32_t interval) {
 uint32_t TTimer::Elapsed() const { return FClock.Milliseconds() - FStart; }
 
 void TTimer::SetElapsed(uint32_t elapsed) { FStart = FClock.Milliseconds() - elapsed; }
+
+void TTimer::Suspend() {
+  if (!FEnabled) return;
+  const uint32_t elapsed = FClock.Milliseconds() - FStart;
+  FKeptMs = elapsed < FInterval ? elapsed : FInterval;
+  FKept = true;
+  FEnabled = false;
+}
+
+void TTimer::Resume() {
+  if (FEnabled) return;
+  FEnabled = true;
+  FStart = FClock.Milliseconds() - (FKept ? FKeptMs : 0);
+  FKept = false;
+}
 
 bool TTimer::Armed() const { return FEnabled && FInterval != 0 && OnTimer; }
 

@@ -15,6 +15,11 @@ class TTimer {
   bool Enabled() const { return FEnabled; }
   void SetEnabled(bool enabled);
   uint32_t Interval() const { return FInterval; }
+  // Stops the timer but keeps the part of the interval already gone, for Resume.
+  void Suspend();
+  // Starts the timer again with the part of the interval that Suspend kept, so time spent
+  // suspended does not count; a fresh interval when nothing was kept. SetEnabled forgets it.
+  void Resume();
   void SetInterval(uint32_t interval);
 
   // Runs OnTimer when the interval has passed; true when it fired. A zero interval never fires.
@@ -34,4 +39,6 @@ class TTimer {
   uint32_t FInterval;
   uint32_t FStart = 0;
   bool FEnabled = false;
+  uint32_t FKeptMs = 0;
+  bool FKept = false;
 };

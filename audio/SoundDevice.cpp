@@ -80,10 +80,12 @@ TSoundDevice::~TSoundDevice() { Finalize(); }
 bool TSoundDevice::Initialize() {
   if (FInitialized) return true;
   if (FOutput == nullptr) return false;
+  // The mixer reads the rate on the audio thread from its first buffer on, so it is set before
+  // the output starts that thread.
+  FSampleRate = FOutput->SampleRate();
   if (!FOutput->IsOpen() &&
       !FOutput->Open([this](float* frames, std::size_t count) { Mix(frames, count); }))
     return false;
-  FSampleRate = FOutput->SampleRate();
   FInitialized = true;
   return true;
 }

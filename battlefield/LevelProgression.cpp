@@ -34,6 +34,11 @@ void SpawnStep(TMainForm& form) {
 }  // namespace
 
 void TMainForm::StartGame() {
+  // Nothing left counting from an earlier screen or game may reach this game's intro.
+  for (TTimer* timer : {Timer1.get(), Timer2.get(), Timer3.get(), TimerLevel.get()}) timer->SetEnabled(false);
+  Timer1Running = false;
+  Timer2Running = false;
+  Timer3Running = false;
   PlayMusic("2");
   LevelCountdown = 29;
   LevelIntro = true;
@@ -99,6 +104,18 @@ void TMainForm::AdvanceLevel() {
   Timer1->SetEnabled(false);
   SingleShotMode = true;
   SetDifficulty(*this, LevelNumber);
+}
+
+bool TMainForm::LevelClockRuns() const {
+  return CurrentScreen == scGame && !LevelIntro && !GamePause.Checked && !GameMainExit.Checked &&
+         !GameOverPending;
+}
+
+void TMainForm::UpdateLevelClock() {
+  if (LevelClockRuns())
+    TimerLevel->Resume();
+  else
+    TimerLevel->Suspend();
 }
 
 void TMainForm::TimerLevelTimer() {

@@ -147,6 +147,9 @@ bool TTerror::FireCheck() { return FForm.Random(10) > std::exp(-PhaseTime); }
 bool TTerror::AtBandEnd() const { return X + Width >= RightLimit || X <= LeftLimit; }
 
 void TTerror::FireStep() {
+  // Killed this frame, by a shot between frames or by the rocket earlier in this pass: it has
+  // scored already and fires no more.
+  if (IsDead()) return;
   const int32_t frame = Nearest(AnimPos);
   // Foot kinds and the helicopter fire on pattern 0, vehicles on pattern 1.
   const int32_t firingFrame = Kind >= 5 && Kind <= 7 ? 1 : 0;

@@ -119,6 +119,9 @@ void TMainForm::TearDownScreen() {
   if (CurrentScreen == scNone) return;
   Engine().Clear();
   switch (CurrentScreen) {
+    case scSplash:
+      Timer1->SetEnabled(false);
+      break;
     case scGame:
       if (OnGameEnd) OnGameEnd();
       MenuMusicRestart = true;
@@ -126,6 +129,9 @@ void TMainForm::TearDownScreen() {
       Timer1->SetEnabled(false);
       Timer2->SetEnabled(false);
       Timer3->SetEnabled(false);
+      Timer1Running = false;
+      Timer2Running = false;
+      Timer3Running = false;
       StopSound("all");
       break;
     case scOptions:
@@ -143,6 +149,7 @@ void TMainForm::TearDownScreen() {
       SaveSettings();
       break;
     case scGameOver:
+      Timer1->SetEnabled(false);
       GameOverPending = false;
       GameEnterName.Checked = false;
       GamegoEdit.Checked = false;

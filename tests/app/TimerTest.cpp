@@ -46,6 +46,32 @@ TEST_F(TimerFixture, EnablingAnEnabledTimerDoesNotRestartIt) {
   EXPECT_EQ(Fired, 1);
 }
 
+// The level clock's hold: a suspended timer goes on where it stopped, however long it stood
+// still; stopping it outright forgets that, so the next start is a whole interval.
+TEST_F(TimerFixture, ResumeContinuesTheIntervalSuspendLeftAndSetEnabledForgetsIt) {
+  Timer.SetEnabled(true);
+  Pass(60);
+  Timer.Suspend();
+  EXPECT_FALSE(Timer.Enabled());
+  Pass(1000);
+  EXPECT_EQ(Fired, 0);
+  Timer.Suspend();  // suspending again keeps what was kept
+  Timer.Resume();
+  Pass(39);
+  EXPECT_EQ(Fired, 0);
+  Pass(1);
+  EXPECT_EQ(Fired, 1);
+
+  Pass(70);
+  Timer.Suspend();
+  Timer.SetEnabled(false);
+  Timer.Resume();
+  Pass(99);
+  EXPECT_EQ(Fired, 1) << "a stopped timer resumes with a whole interval";
+  Pass(1);
+  EXPECT_EQ(Fired, 2);
+}
+
 TEST_F(TimerFixture, SettingTheIntervalRestartsAnEnabledTimer) {
   Timer.SetEnabled(true);
   Pass(90);

@@ -6,6 +6,7 @@
 #include "app/Timer.h"
 #include "battlefield/FieldFixture.h"
 #include "battlefield/Mestnost.h"
+#include "battlefield/Roket.h"
 
 namespace {
 
@@ -238,6 +239,64 @@ INSTANTIATE_TEST_SUITE_P(
         TFireCase{"TankArmsOnFrame0", 5, 0.4, false, 100, 3, 100, 3, true, false, false, {}},
         TFireCase{"TruckFiresOnFrame1", 6, 0.6, true, 100, 3, 92, 3, false, false, false, {"7"}},
         TFireCase{"PickupFiresOnFrame1", 7, 1.0, true, 100, 3, 93, 3, false, false, false, {"1"}}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+// A terrorist killed before its move, by a shot between frames or by the rocket earlier in the
+// same move pass, never fires again; the living one beside each case shows that the move would.
+enum class TKiller { None, Shot, Rocket };
+
+struct TDeadShooterCase {
+  const char* Name;
+  int32_t Kind;
+  double AnimPos;  // just before the firing frame of the kind
+  TKiller Killer;
+};
+
+class DeadShooterTest : public TFieldTest, public ::testing::WithParamInterface<TDeadShooterCase> {};
+
+TEST_P(DeadShooterTest, NeverFiresOnItsFiringFrame) {
+  const TDeadShooterCase& c = GetParam();
+  // The rocket moves first: it is the older sprite.
+  if (c.Killer == TKiller::Rocket) Form().Spawn<Roket_>(400.0, 199.0, true);
+  TTerror* t = nullptr;
+  if (c.Kind <= 4)
+    t = &Form().Spawn<TTerror1>(c.Kind, 1.0, 300.0, 300.0, 450);
+  else if (c.Kind <= 7)
+    t = &Form().Spawn<TTerror2>(c.Kind, 1.0, 300.0, 300.0, 350);
+  else
+    t = &Form().Spawn<TTerror_Vert>(c.Kind, 1.0, 300.0, 100.0, 400);
+  t->SwitchMode();
+  ASSERT_TRUE(t->Fighting);
+  t->AnimPos = c.AnimPos;
+  t->Armed = true;
+  t->PhaseTime = 5;
+  if (c.Killer == TKiller::Shot) t->Dead();
+  // A seed whose first draw lets the fire check pass; the move draws nothing before it.
+  do {
+    Harness.Clock().Advance(1);
+    Form().Randomize();
+  } while (Form().Random(10) == 0);
+  Form().Randomize();
+  Harness.ClearSounds();
+
+  Form().Engine().MoveAll(16);
+  if (c.Killer == TKiller::Rocket) {
+    ASSERT_TRUE(t->IsDead());
+  }
+  const int32_t damage = TerrorTypeTable[static_cast<size_t>(c.Kind)].Damage;
+  EXPECT_EQ(Form().Health, c.Killer == TKiller::None ? 100 - damage : 100);
+  EXPECT_EQ(Form().Lives, 3);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DeadShooterTest,
+    ::testing::Values(TDeadShooterCase{"FootAlive", 1, 0.3, TKiller::None},
+                      TDeadShooterCase{"FootShot", 1, 0.3, TKiller::Shot},
+                      TDeadShooterCase{"TruckAlive", 6, 0.9, TKiller::None},
+                      TDeadShooterCase{"TruckShot", 6, 0.9, TKiller::Shot},
+                      TDeadShooterCase{"TruckRocket", 6, 0.9, TKiller::Rocket},
+                      TDeadShooterCase{"HelicopterAlive", 8, 0.3, TKiller::None},
+                      TDeadShooterCase{"HelicopterRocket", 8, 0.3, TKiller::Rocket}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 // The tank cannot turn round: it stops, turns to face the player, fights, turns back, drives on.

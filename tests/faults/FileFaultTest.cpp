@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 
@@ -81,22 +82,59 @@ TEST(UnwritableGameFolder, TheFailedSaveIsReportedTheOldFileStaysAndTheGameGoesO
   EXPECT_EQ(form.ExtraText, "LOST") << "what the player typed stays for the next save";
 }
 
-TEST(SettingsFileIsAFolder, TheGameRunsReportsTheFailedSavesAndLeavesTheFolder) {
+// A settings file that is there but cannot be read is never replaced in that run: the game plays
+// on with the defaults and says once, at start-up, that the settings will not be saved.
+struct TUnreadableSettingsCase {
+  const char* Name;
+  bool Folder;  // else a file the player cannot read
+};
+
+class UnreadableSettings : public ::testing::TestWithParam<TUnreadableSettingsCase> {};
+
+TEST_P(UnreadableSettings, AreNeverReplacedAndTheGameSaysSoOnce) {
+  const bool folder = GetParam().Folder;
   TScriptedRun run;
-  fs::create_directory("Config.cfg");
+  const fs::path config = run.Folder.Path() / "Config.cfg";
+  const std::string players = "the player's own table\r\n";
+  // Anyone may write into the folder, so nothing but the game's own choice keeps the settings.
+  chmod(run.Folder.Path().c_str(), 0777);
+  if (folder) {
+    fs::create_directory(config);
+  } else {
+    std::ofstream(config, std::ios::binary) << players;
+    chmod(config.c_str(), 0);
+  }
   run.PostKey(VK_RETURN, 2000);
   run.PostClick(ButtonRects::Options, 3000);
   run.PostClick(ButtonRects::OptionsBackClick, 4000);  // leaving the options saves
-  run.PostQuit(5000);
-
-  EXPECT_EQ(run.Run(), 0);
+  run.PostClick(ButtonRects::HighScore, 4500);
+  run.PostKey(VK_ESCAPE, 5000);  // so does leaving the table
+  run.PostQuit(6000);
+  {
+    const TOrdinaryUserRights user;
+    if (!folder && faccessat(AT_FDCWD, config.c_str(), R_OK, AT_EACCESS) == 0)
+      GTEST_SKIP() << "the file stays readable here";
+    EXPECT_EQ(run.Run(), 0);
+  }
   EXPECT_GT(run.Window().PresentCount(), 60);
-  ASSERT_FALSE(run.Window().Messages().empty());
-  for (const auto& message : run.Window().Messages())
-    EXPECT_NE(message.Text.find("Config.cfg"), std::string::npos) << message.Text;
-  EXPECT_TRUE(fs::is_directory("Config.cfg"));
-  EXPECT_FALSE(fs::exists("Config.cfg.tmp"));
+  ASSERT_EQ(run.Window().Messages().size(), 1u);
+  const std::string text = run.Window().Messages()[0].Text;
+  EXPECT_NE(text.find("Config.cfg"), std::string::npos) << text;
+  EXPECT_NE(text.find("not be saved"), std::string::npos) << text;
+  EXPECT_FALSE(run.Window().FullScreen()) << "the defaults keep the window";
+  if (folder) {
+    EXPECT_TRUE(fs::is_directory(config));
+  } else {
+    chmod(config.c_str(), 0644);
+    EXPECT_EQ(ReadWholeFile(config), players);
+  }
+  EXPECT_FALSE(fs::exists(run.Folder.Path() / "Config.cfg.tmp"));
 }
+
+INSTANTIATE_TEST_SUITE_P(Cases, UnreadableSettings,
+                         ::testing::Values(TUnreadableSettingsCase{"AFolder", true},
+                                           TUnreadableSettingsCase{"PermissionDenied", false}),
+                         [](const auto& info) { return std::string(info.param.Name); });
 
 // Found by fuzzing: a module whose header declares no channels loads, but every frame it plays
 // is empty, so filling a mix buffer with it never ends and the sound thread hangs the game.
