@@ -188,6 +188,7 @@ std::vector<TScoreRow> TPostgresScoreStore::ReadRows(const TResult& result) cons
       row.Id = Number(PQgetvalue(result.get(), i, 4));
       row.Verified = std::string_view(PQgetvalue(result.get(), i, 5)) == "t";
     }
+    if (PQnfields(result.get()) >= 7) row.Token = PQgetvalue(result.get(), i, 6);
     rows.push_back(std::move(row));
   }
   return rows;
@@ -207,7 +208,9 @@ int64_t TPostgresScoreStore::Count() const {
 
 std::vector<TScoreRow> TPostgresScoreStore::AllScores() const {
   return ReadRows(Run("cannot read the scores",
-                      "SELECT name, score, additional, submitted FROM scores WHERE type = 0 ORDER BY id", {}));
+                      "SELECT name, score, additional, submitted, id, verified, token FROM scores WHERE type = 0"
+                      " ORDER BY id",
+                      {}));
 }
 
 void TPostgresScoreStore::Import(const std::vector<TScoreRow>& rows) {
@@ -216,8 +219,10 @@ void TPostgresScoreStore::Import(const std::vector<TScoreRow>& rows) {
     RunOn(connection.get(), "cannot store the scores", "BEGIN", {});
     for (const TScoreRow& row : rows) {
       RunOn(connection.get(), "cannot store the scores",
-            "INSERT INTO scores (type, name, score, additional, submitted) VALUES (0, $1, $2, $3, $4)",
-            {row.Name, std::to_string(row.Score), row.Additional, std::to_string(row.Submitted)});
+            "INSERT INTO scores (type, name, score, additional, submitted, token, verified)"
+            " VALUES (0, $1, $2, $3, $4, NULLIF($5, ''), $6::boolean)",
+            {row.Name, std::to_string(row.Score), row.Additional, std::to_string(row.Submitted), row.Token,
+             std::string(row.Verified ? "true" : "false")});
     }
     RunOn(connection.get(), "cannot store the scores", "COMMIT", {});
   } catch (...) {

@@ -380,6 +380,36 @@ TEST_P(ScoreStoreTest, AFirstVersionTableGainsReplays) {
   EXPECT_TRUE(store->AddReplay("PENDING", "R"));
 }
 
+// Moving a table to PostgreSQL (or another file) must not lose what the verifier found.
+TEST_P(ScoreStoreTest, MovingATableKeepsItsReplaysAndVerifiedMarks) {
+  TSqliteScoreStore single(":memory:");
+  single.Import({Row("IMPORTED", 1, 50)});
+  const char* names[] = {"CHECKED", "PENDING", "NOREPLAY"};
+  for (int i = 0; i < 3; ++i) {
+    const std::string token = "M" + std::to_string(i);
+    single.AddToken(token, Now + 600);
+    ASSERT_TRUE(single.AddWithToken(token, Result(names[i], 100 - i), Now));
+  }
+  const std::string checked = BinaryReplay(4096);
+  const std::optional<TReplayTarget> first = single.AddReplay("M0", checked);
+  ASSERT_TRUE(first.has_value());
+  single.SetVerified(first->ScoreId, true);
+  ASSERT_TRUE(single.AddReplay("M1", "not yet checked"));
+
+  const auto store = Open();
+  EXPECT_EQ(CopyScores(single, *store), 4);
+  const std::vector<TScoreRow> verified = store->TopVerified(10);
+  ASSERT_EQ(verified.size(), 1u);
+  EXPECT_EQ(verified[0].Name, "CHECKED");
+  EXPECT_TRUE(store->Replay(verified[0].Id) == checked);
+  const std::vector<TScoreRow> rows = store->Top(10);
+  ASSERT_EQ(rows.size(), 4u);
+  EXPECT_EQ(store->Replay(rows[1].Id), std::optional<std::string>("not yet checked"));
+  EXPECT_FALSE(store->Replay(rows[2].Id)) << rows[2].Name;
+  EXPECT_FALSE(store->AddReplay("M0", "another")) << "the moved score keeps its replay";
+  EXPECT_TRUE(store->AddReplay("M2", "late")) << "a replay still on its way finds its score";
+}
+
 TEST(SqliteScoreStore, TakesOverTheTableOfTheFirstServer) {
   const std::filesystem::path folder =
       std::filesystem::temp_directory_path() / ("zarvok-oldstore-" + std::to_string(::getpid()));
