@@ -91,7 +91,8 @@ TSqliteScoreStore::TSqliteScoreStore(const std::string& file, bool create) : FFi
   FAddReplay = Prepare("INSERT INTO replays (score_id, data) VALUES (?1, ?2)");
   FSetVerified = Prepare("UPDATE scores SET verified = ?2 WHERE id = ?1");
   FReplay = Prepare("SELECT data FROM replays WHERE score_id = ?1");
-  FAll = Prepare("SELECT name, score, additional, submitted, id, verified, token FROM scores WHERE type = 0 ORDER BY id");
+  FAll = Prepare(
+      "SELECT name, score, additional, submitted, id, verified, token FROM scores WHERE type = 0 ORDER BY id");
   FCount = Prepare("SELECT COUNT(*) FROM scores");
   FAddToken = Prepare("INSERT INTO tokens (token, expires) VALUES (?1, ?2)");
   FTokenValid = Prepare("SELECT 1 FROM tokens WHERE token = ?1 AND expires > ?2");
