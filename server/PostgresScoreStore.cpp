@@ -95,13 +95,22 @@ void TPostgresScoreStore::Release(TConnection connection) const {
 }
 
 TPostgresScoreStore::TResult TPostgresScoreStore::RunOn(pg_conn* connection, const char* what, const char* sql,
-                                                        std::initializer_list<std::string> parameters) {
+                                                        TParameters parameters, bool binaryResult) {
   std::vector<const char*> values;
+  std::vector<int> lengths;
+  std::vector<int> formats;
   values.reserve(parameters.size());
-  for (const std::string& parameter : parameters) values.push_back(parameter.c_str());
-  TResult result(parameters.size() == 0 ? PQexec(connection, sql)
-                                        : PQexecParams(connection, sql, static_cast<int>(values.size()), nullptr,
-                                                       values.data(), nullptr, nullptr, 0));
+  lengths.reserve(parameters.size());
+  formats.reserve(parameters.size());
+  for (const TParameter& parameter : parameters) {
+    values.push_back(parameter.Value->c_str());
+    lengths.push_back(static_cast<int>(parameter.Value->size()));
+    formats.push_back(parameter.Binary ? 1 : 0);
+  }
+  TResult result(parameters.size() == 0 && !binaryResult
+                     ? PQexec(connection, sql)
+                     : PQexecParams(connection, sql, static_cast<int>(values.size()), nullptr, values.data(),
+                                    lengths.data(), formats.data(), binaryResult ? 1 : 0));
   const ExecStatusType status = result ? PQresultStatus(result.get()) : PGRES_FATAL_ERROR;
   if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
     const char* reason = result ? PQresultErrorMessage(result.get()) : PQerrorMessage(connection);
@@ -110,12 +119,12 @@ TPostgresScoreStore::TResult TPostgresScoreStore::RunOn(pg_conn* connection, con
   return result;
 }
 
-TPostgresScoreStore::TResult TPostgresScoreStore::Run(const char* what, const char* sql,
-                                                      std::initializer_list<std::string> parameters) const {
+TPostgresScoreStore::TResult TPostgresScoreStore::Run(const char* what, const char* sql, TParameters parameters,
+                                                      bool binaryResult) const {
   for (int attempt = 0;; ++attempt) {
     TConnection connection = Acquire();
     try {
-      TResult result = RunOn(connection.get(), what, sql, parameters);
+      TResult result = RunOn(connection.get(), what, sql, parameters, binaryResult);
       Release(std::move(connection));
       return result;
     } catch (const EScoreStoreError&) {
@@ -175,6 +184,11 @@ std::vector<TScoreRow> TPostgresScoreStore::ReadRows(const TResult& result) cons
     row.Score = static_cast<int32_t>(Number(PQgetvalue(result.get(), i, 1)));
     row.Additional = PQgetvalue(result.get(), i, 2);
     row.Submitted = Number(PQgetvalue(result.get(), i, 3));
+    if (PQnfields(result.get()) >= 6) {
+      row.Id = Number(PQgetvalue(result.get(), i, 4));
+      row.Verified = std::string_view(PQgetvalue(result.get(), i, 5)) == "t";
+    }
+    if (PQnfields(result.get()) >= 7) row.Token = PQgetvalue(result.get(), i, 6);
     rows.push_back(std::move(row));
   }
   return rows;
@@ -182,7 +196,7 @@ std::vector<TScoreRow> TPostgresScoreStore::ReadRows(const TResult& result) cons
 
 std::vector<TScoreRow> TPostgresScoreStore::Top(int32_t count) const {
   return ReadRows(Run("cannot read the scores",
-                      "SELECT name, score, additional, submitted FROM scores WHERE type = 0"
+                      "SELECT name, score, additional, submitted, id, verified FROM scores WHERE type = 0"
                       " ORDER BY score DESC, id LIMIT $1",
                       {std::to_string(count)}));
 }
@@ -194,7 +208,9 @@ int64_t TPostgresScoreStore::Count() const {
 
 std::vector<TScoreRow> TPostgresScoreStore::AllScores() const {
   return ReadRows(Run("cannot read the scores",
-                      "SELECT name, score, additional, submitted FROM scores WHERE type = 0 ORDER BY id", {}));
+                      "SELECT name, score, additional, submitted, id, verified, token FROM scores WHERE type = 0"
+                      " ORDER BY id",
+                      {}));
 }
 
 void TPostgresScoreStore::Import(const std::vector<TScoreRow>& rows) {
@@ -203,8 +219,10 @@ void TPostgresScoreStore::Import(const std::vector<TScoreRow>& rows) {
     RunOn(connection.get(), "cannot store the scores", "BEGIN", {});
     for (const TScoreRow& row : rows) {
       RunOn(connection.get(), "cannot store the scores",
-            "INSERT INTO scores (type, name, score, additional, submitted) VALUES (0, $1, $2, $3, $4)",
-            {row.Name, std::to_string(row.Score), row.Additional, std::to_string(row.Submitted)});
+            "INSERT INTO scores (type, name, score, additional, submitted, token, verified)"
+            " VALUES (0, $1, $2, $3, $4, NULLIF($5, ''), $6::boolean)",
+            {row.Name, std::to_string(row.Score), row.Additional, std::to_string(row.Submitted), row.Token,
+             std::string(row.Verified ? "true" : "false")});
     }
     RunOn(connection.get(), "cannot store the scores", "COMMIT", {});
   } catch (...) {
@@ -236,8 +254,8 @@ bool TPostgresScoreStore::AddWithToken(const std::string& token, const TSubmissi
   const TResult result = Run(
       "cannot store the score",
       "WITH used AS (DELETE FROM tokens WHERE token = $1 AND expires > $2 RETURNING token)"
-      " INSERT INTO scores (type, name, score, additional, submitted)"
-      " SELECT 0, $3::text, $4::integer, $5::text, $2::bigint FROM used",
+      " INSERT INTO scores (type, name, score, additional, submitted, token)"
+      " SELECT 0, $3::text, $4::integer, $5::text, $2::bigint, token FROM used",
       {token, std::to_string(nowUnix), submission.Name, std::to_string(submission.Score), submission.Additional});
   return Number(PQcmdTuples(result.get())) == 1;
 }
@@ -256,4 +274,41 @@ void TPostgresScoreStore::Forget(int64_t nowUnix) {
   Run("cannot forget old tokens", "DELETE FROM tokens WHERE expires <= $1", {std::to_string(nowUnix)});
   Run("cannot forget old attempts", "DELETE FROM attempts WHERE at <= $1",
       {std::to_string(nowUnix - RateWindowSeconds)});
+}
+
+std::vector<TScoreRow> TPostgresScoreStore::TopVerified(int32_t count) const {
+  return ReadRows(Run("cannot read the scores",
+                      "SELECT name, score, additional, submitted, id, verified FROM scores"
+                      " WHERE type = 0 AND verified ORDER BY score DESC, id LIMIT $1",
+                      {std::to_string(count)}));
+}
+
+// One statement: of two uploads for one score, at one instance or two, the second insert waits for
+// the first one's row and then does nothing, so a score keeps the first replay it was sent.
+std::optional<TReplayTarget> TPostgresScoreStore::AddReplay(const std::string& token, const std::string& replay) {
+  const TResult result = Run("cannot store the replay",
+                             "WITH target AS (SELECT s.id, s.score FROM scores s WHERE s.token = $1"
+                             "  AND NOT EXISTS (SELECT 1 FROM replays r WHERE r.score_id = s.id)"
+                             "  ORDER BY s.id LIMIT 1),"
+                             " added AS (INSERT INTO replays (score_id, data) SELECT id, $2::bytea FROM target"
+                             "  ON CONFLICT (score_id) DO NOTHING RETURNING score_id)"
+                             " SELECT t.id, t.score FROM target t JOIN added a ON a.score_id = t.id",
+                             {token, TParameter::Bytes(replay)});
+  if (PQntuples(result.get()) != 1) return std::nullopt;
+  TReplayTarget target;
+  target.ScoreId = Number(PQgetvalue(result.get(), 0, 0));
+  target.Score = static_cast<int32_t>(Number(PQgetvalue(result.get(), 0, 1)));
+  return target;
+}
+
+void TPostgresScoreStore::SetVerified(int64_t scoreId, bool verified) {
+  Run("cannot mark the score", "UPDATE scores SET verified = $2::boolean WHERE id = $1::bigint",
+      {std::to_string(scoreId), std::string(verified ? "true" : "false")});
+}
+
+std::optional<std::string> TPostgresScoreStore::Replay(int64_t scoreId) const {
+  const TResult result = Run("cannot read the replay", "SELECT data FROM replays WHERE score_id = $1::bigint",
+                             {std::to_string(scoreId)}, true);
+  if (PQntuples(result.get()) != 1) return std::nullopt;
+  return std::string(PQgetvalue(result.get(), 0, 0), static_cast<size_t>(PQgetlength(result.get(), 0, 0)));
 }

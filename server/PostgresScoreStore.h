@@ -3,6 +3,7 @@
 #include <condition_variable>
 #include <initializer_list>
 #include <mutex>
+#include <optional>
 #include <string_view>
 
 #include "server/ScoreStore.h"
@@ -32,6 +33,10 @@ class TPostgresScoreStore : public TScoreStore {
   bool AddWithToken(const std::string& token, const TSubmission& submission, int64_t nowUnix) override;
   bool CountAttempt(std::string_view kind, const std::string& address, int64_t nowUnix, int32_t perMinute) override;
   void Forget(int64_t nowUnix) override;
+  std::optional<TReplayTarget> AddReplay(const std::string& token, const std::string& replay) override;
+  void SetVerified(int64_t scoreId, bool verified) override;
+  std::optional<std::string> Replay(int64_t scoreId) const override;
+  std::vector<TScoreRow> TopVerified(int32_t count) const override;
   int32_t SchemaVersion() const override { return FSchemaVersion; }
   std::string Where() const override { return FWhere; }
 
@@ -44,16 +49,28 @@ class TPostgresScoreStore : public TScoreStore {
   };
   using TConnection = std::unique_ptr<pg_conn, TFinish>;
   using TResult = std::unique_ptr<pg_result, TClear>;
+  // A statement parameter: text, or bytes passed as they are (a replay), never escaped.
+  struct TParameter {
+    TParameter(const std::string& value) : Value(&value) {}  // NOLINT: text is the usual case
+    static TParameter Bytes(const std::string& value) {
+      TParameter parameter(value);
+      parameter.Binary = true;
+      return parameter;
+    }
+    const std::string* Value;
+    bool Binary = false;
+  };
+  using TParameters = std::initializer_list<TParameter>;
 
   TConnection Connect() const;
   TConnection Acquire() const;
   void Release(TConnection connection) const;
-  // Runs one statement with text parameters. A connection found
-  // broken is replaced and the statement tried once more on a fresh one.
-  TResult Run(const char* what, const char* sql, std::initializer_list<std::string> parameters) const;
+  // Runs one statement; its results come as text, or all as bytes when binaryResult. A connection
+  // found broken is replaced and the statement tried once more on a fresh one.
+  TResult Run(const char* what, const char* sql, TParameters parameters, bool binaryResult = false) const;
   // Runs statements on the given connection; raises with the database's reason.
-  static TResult RunOn(pg_conn* connection, const char* what, const char* sql,
-                       std::initializer_list<std::string> parameters);
+  static TResult RunOn(pg_conn* connection, const char* what, const char* sql, TParameters parameters,
+                       bool binaryResult = false);
   void Migrate();
   std::vector<TScoreRow> ReadRows(const TResult& result) const;
 

@@ -1,5 +1,8 @@
 #include "server/ScoreMigration.h"
 
+#include <optional>
+#include <string>
+
 int64_t CopyScores(const TScoreStore& source, TScoreStore& target) {
   const int64_t already = target.Count();
   if (already != 0) {
@@ -7,5 +10,15 @@ int64_t CopyScores(const TScoreStore& source, TScoreStore& target) {
   }
   const std::vector<TScoreRow> rows = source.AllScores();
   target.Import(rows);
+  // The replays follow their scores by token, one at a time, so a large table never sits in memory
+  // with all its replays.
+  for (const TScoreRow& row : rows) {
+    if (row.Token.empty()) continue;
+    if (const std::optional<std::string> replay = source.Replay(row.Id)) {
+      if (!target.AddReplay(row.Token, *replay)) {
+        throw EScoreStoreError("the replay of score " + std::to_string(row.Id) + " found no score to join");
+      }
+    }
+  }
   return static_cast<int64_t>(rows.size());
 }

@@ -26,6 +26,7 @@ struct TScoreRow {
   int64_t Submitted = 0;  // seconds since 1970-01-01 UTC
   int64_t Id = 0;         // the score's key in the store
   bool Verified = false;  // its game was played again from its replay and reached it
+  std::string Token;      // the token it came with; read by AllScores only, for moving a table
 };
 
 // The score a replay was sent for.
@@ -48,7 +49,7 @@ class TScoreStore {
   virtual int64_t Count() const = 0;
   // Every score in the order it arrived (Rank is that order), for moving a table elsewhere.
   virtual std::vector<TScoreRow> AllScores() const = 0;
-  // Adds scores as they stand, dates included, in one transaction.
+  // Adds scores as they stand, dates, tokens and verified marks included, in one transaction.
   virtual void Import(const std::vector<TScoreRow>& rows) = 0;
 
   virtual void AddToken(const std::string& token, int64_t expiresUnix) = 0;

@@ -77,7 +77,8 @@ TSqliteScoreStore::TSqliteScoreStore(const std::string& file, bool create) : FFi
     FInode = status.st_ino;
   }
   FInsert = Prepare(
-      "INSERT INTO scores (type, name, score, additional, submitted, token) VALUES (0, ?1, ?2, ?3, ?4, ?5)");
+      "INSERT INTO scores (type, name, score, additional, submitted, token, verified)"
+      " VALUES (0, ?1, ?2, ?3, ?4, ?5, ?6)");
   FTop = Prepare(
       "SELECT name, score, additional, submitted, id, verified FROM scores WHERE type = 0"
       " ORDER BY score DESC, id LIMIT ?1");
@@ -90,7 +91,8 @@ TSqliteScoreStore::TSqliteScoreStore(const std::string& file, bool create) : FFi
   FAddReplay = Prepare("INSERT INTO replays (score_id, data) VALUES (?1, ?2)");
   FSetVerified = Prepare("UPDATE scores SET verified = ?2 WHERE id = ?1");
   FReplay = Prepare("SELECT data FROM replays WHERE score_id = ?1");
-  FAll = Prepare("SELECT name, score, additional, submitted FROM scores WHERE type = 0 ORDER BY id");
+  FAll = Prepare(
+      "SELECT name, score, additional, submitted, id, verified, token FROM scores WHERE type = 0 ORDER BY id");
   FCount = Prepare("SELECT COUNT(*) FROM scores");
   FAddToken = Prepare("INSERT INTO tokens (token, expires) VALUES (?1, ?2)");
   FTokenValid = Prepare("SELECT 1 FROM tokens WHERE token = ?1 AND expires > ?2");
@@ -156,6 +158,7 @@ std::vector<TScoreRow> TSqliteScoreStore::ReadRows(sqlite3_stmt* statement) cons
       row.Id = sqlite3_column_int64(statement, 4);
       row.Verified = sqlite3_column_int(statement, 5) != 0;
     }
+    if (sqlite3_column_count(statement) >= 7) row.Token = text(6);
     rows.push_back(std::move(row));
   }
   if (step != SQLITE_DONE) Fail("cannot read the scores");
@@ -179,6 +182,8 @@ void TSqliteScoreStore::Import(const std::vector<TScoreRow>& rows) {
     sqlite3_bind_int(FInsert.get(), 2, row.Score);
     BindText(FInsert.get(), 3, row.Additional);
     sqlite3_bind_int64(FInsert.get(), 4, row.Submitted);
+    if (!row.Token.empty()) BindText(FInsert.get(), 5, row.Token);
+    sqlite3_bind_int(FInsert.get(), 6, row.Verified ? 1 : 0);
     if (sqlite3_step(FInsert.get()) != SQLITE_DONE) Fail("cannot store the scores");
   }
   transaction.Commit();
@@ -221,6 +226,7 @@ bool TSqliteScoreStore::AddWithToken(const std::string& token, const TSubmission
     BindText(FInsert.get(), 3, submission.Additional);
     sqlite3_bind_int64(FInsert.get(), 4, nowUnix);
     BindText(FInsert.get(), 5, token);
+    sqlite3_bind_int(FInsert.get(), 6, 0);
     if (sqlite3_step(FInsert.get()) != SQLITE_DONE) Fail("cannot store the score");
   }
   transaction.Commit();

@@ -62,6 +62,14 @@ const std::vector<TMigration>& PostgresMigrations() {
        "  INSERT INTO attempts (kind, address, at) VALUES (p_kind, p_address, p_now);"
        "  RETURN TRUE;"
        " END $$;"},
+      // Version 2: as in SQLite, each score remembers its token and whether its replay reached it,
+      // and the replays live beside the scores, so any instance can serve or check them.
+      {2,
+       "ALTER TABLE scores ADD COLUMN token TEXT;"
+       "ALTER TABLE scores ADD COLUMN verified BOOLEAN NOT NULL DEFAULT FALSE;"
+       "CREATE INDEX scores_by_token ON scores (token);"
+       "CREATE INDEX scores_verified_by_rank ON scores (type, verified, score DESC, id);"
+       "CREATE TABLE replays (score_id BIGINT PRIMARY KEY REFERENCES scores (id), data BYTEA NOT NULL);"},
   };
   return Steps;
 }

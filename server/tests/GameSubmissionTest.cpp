@@ -15,6 +15,7 @@
 #include "support/ScratchFolder.h"
 #include "platform/replay/Replay.h"
 #include "server/Pages.h"
+#include "server/tests/PostgresTestDatabase.h"
 
 namespace {
 
@@ -48,6 +49,7 @@ class GameSubmission : public ::testing::Test {
     options.DataDir = Folder.string();
     options.Threads = 2;
     options.GameData = GameData;
+    options.Database = Database;
     Server = std::make_unique<TScoreServer>(options, &Log, Clock);
     Port = Server->Bind();
     Serving = std::thread([this] { Server->Listen(); });
@@ -55,6 +57,7 @@ class GameSubmission : public ::testing::Test {
     Game.Form().HttpClient1 = std::make_unique<THttpClient>(Transport.get());
   }
   void TearDown() override {
+    if (!Server) return;  // skipped before it started
     // The game's connection goes first, so the server has no open connection to wait out.
     Game.Form().HttpClient1.reset();
     Transport.reset();
@@ -88,6 +91,7 @@ class GameSubmission : public ::testing::Test {
 
   std::filesystem::path Folder;
   std::string GameData;  // the server checks no replays without it
+  std::string Database;  // empty: SQLite in Folder
   TServerClock Clock;
   std::ostringstream Log;
   std::unique_ptr<TScoreServer> Server;
@@ -138,13 +142,32 @@ const TRecordedGame& RecordedGame() {
   return game;
 }
 
-// The same, with a server that checks replays on the built game's data.
-class VerifiedSubmission : public GameSubmission {
+// The same, with a server that checks replays on the built game's data, keeping its scores and
+// replays in SQLite or in a schema of its own in the test PostgreSQL server.
+class VerifiedSubmission : public GameSubmission, public ::testing::WithParamInterface<std::string> {
  protected:
   VerifiedSubmission() { GameData = ZARVOK_GAME_DIR; }
+  void SetUp() override {
+    if (GetParam() == "postgresql") {
+      const std::string reason = TPostgresTestDatabase::SkipReason();
+      if (!reason.empty()) GTEST_SKIP() << reason;
+      FDatabase = std::make_unique<TPostgresTestDatabase>();
+      Database = FDatabase->Address();
+    }
+    GameSubmission::SetUp();
+  }
+  void TearDown() override {
+    GameSubmission::TearDown();
+    FDatabase.reset();
+  }
+
+  std::unique_ptr<TPostgresTestDatabase> FDatabase;
 };
 
-TEST_F(VerifiedSubmission, AGamePlayedToItsScoreIsVerifiedAndLinksItsReplay) {
+INSTANTIATE_TEST_SUITE_P(Backends, VerifiedSubmission, ::testing::Values("sqlite", "postgresql"),
+                         [](const auto& info) { return info.param; });
+
+TEST_P(VerifiedSubmission, AGamePlayedToItsScoreIsVerifiedAndLinksItsReplay) {
   const TRecordedGame& game = RecordedGame();
   ASSERT_TRUE(game.Ended);
   ASSERT_GT(game.Score, 0);
@@ -168,7 +191,7 @@ TEST_F(VerifiedSubmission, AGamePlayedToItsScoreIsVerifiedAndLinksItsReplay) {
   EXPECT_EQ(file->body, replay) << "the linked file is the replay as sent";
 }
 
-TEST_F(VerifiedSubmission, AReplayOfAnotherScoreLeavesTheScoreUnverified) {
+TEST_P(VerifiedSubmission, AReplayOfAnotherScoreLeavesTheScoreUnverified) {
   const TRecordedGame& game = RecordedGame();
   const std::string replay = WriteReplay(game.Replay);
   Game.Form().LastGameReplay = [&replay] { return replay; };
@@ -182,7 +205,7 @@ TEST_F(VerifiedSubmission, AReplayOfAnotherScoreLeavesTheScoreUnverified) {
 }
 
 // What the replay address answers to what is not a good replay of a stored score.
-TEST_F(VerifiedSubmission, HostileReplaysAreRefusedWithTheirReason) {
+TEST_P(VerifiedSubmission, HostileReplaysAreRefusedWithTheirReason) {
   httplib::Client client("127.0.0.1", Port);
   const std::string good = WriteReplay(RecordedGame().Replay);
   struct TCase {

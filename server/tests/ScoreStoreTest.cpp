@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <filesystem>
+#include <optional>
 #include <thread>
 
 #include "server/PostgresScoreStore.h"
@@ -250,6 +251,163 @@ TEST_P(ScoreStoreTest, TakesInTheTableOfASingleServerOnce) {
   EXPECT_EQ(rows[2].Name, "SECOND");
   EXPECT_THROW(CopyScores(single, *store), EScoreStoreError) << "a second run would double the table";
   EXPECT_EQ(store->Count(), 3);
+}
+
+// Every byte value, a NUL among them, and a size near the largest replay the server takes.
+std::string BinaryReplay(size_t size) {
+  std::string bytes(size, '\0');
+  for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 7 + i / 256) % 256);
+  return bytes;
+}
+
+TEST_P(ScoreStoreTest, AReplayJoinsTheScoreOfItsTokenOnce) {
+  const auto store = Open();
+  store->Import({Row("IMPORTED", 900, 100)});
+  store->AddToken("T1", Now + 600);
+  store->AddToken("T2", Now + 600);
+  ASSERT_TRUE(store->AddWithToken("T1", Result("ANNA", 500), Now));
+  ASSERT_TRUE(store->AddWithToken("T2", Result("BERT", 40), Now));
+  const std::vector<TScoreRow> rows = store->Top(10);
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_NE(rows[0].Id, rows[1].Id);
+  for (const TScoreRow& row : rows) EXPECT_FALSE(row.Verified) << row.Name;
+  const int64_t anna = rows[1].Id;
+
+  const std::string replay = BinaryReplay(1024 * 1024);
+  const std::optional<TReplayTarget> target = store->AddReplay("T1", replay);
+  ASSERT_TRUE(target.has_value());
+  EXPECT_EQ(target->ScoreId, anna);
+  EXPECT_EQ(target->Score, 500);
+  EXPECT_FALSE(store->AddReplay("T1", "a later one")) << "a score keeps its first replay";
+  EXPECT_FALSE(store->AddReplay("NOSUCHTOKEN", replay));
+  EXPECT_FALSE(store->AddReplay("", replay)) << "imported scores have no token";
+
+  const std::optional<std::string> kept = store->Replay(anna);
+  ASSERT_TRUE(kept.has_value());
+  EXPECT_EQ(kept->size(), replay.size());
+  EXPECT_TRUE(*kept == replay) << "the bytes come back as they were sent";
+  EXPECT_FALSE(store->Replay(rows[2].Id)) << "BERT sent none";
+  EXPECT_FALSE(store->Replay(anna + 1000));
+
+  // Another instance sees the replay, and the empty one of BERT is kept as it is.
+  const auto other = Open();
+  EXPECT_TRUE(other->Replay(anna) == replay);
+  ASSERT_TRUE(other->AddReplay("T2", ""));
+  EXPECT_EQ(store->Replay(rows[2].Id), std::string());
+}
+
+TEST_P(ScoreStoreTest, VerifiedScoresRankAmongThemselves) {
+  const auto store = Open();
+  const char* names[] = {"LOW", "HIGH", "MID", "TIED"};
+  const int32_t scores[] = {10, 300, 200, 200};
+  for (int i = 0; i < 4; ++i) {
+    const std::string token = "V" + std::to_string(i);
+    store->AddToken(token, Now + 600);
+    ASSERT_TRUE(store->AddWithToken(token, Result(names[i], scores[i]), Now));
+  }
+  EXPECT_TRUE(store->TopVerified(10).empty());
+  const std::vector<TScoreRow> all = store->Top(10);  // HIGH, MID, TIED, LOW
+  for (const size_t i : {0u, 2u, 3u}) store->SetVerified(all[i].Id, true);
+  store->SetVerified(all[0].Id, false);  // a later check that failed takes it back
+  store->SetVerified(all[0].Id + 1000, true);  // a score gone meanwhile: nothing to mark
+
+  const std::vector<TScoreRow> verified = store->TopVerified(10);
+  ASSERT_EQ(verified.size(), 2u);
+  EXPECT_EQ(verified[0].Name, "TIED");
+  EXPECT_EQ(verified[0].Rank, 1) << "ranked among the verified scores";
+  EXPECT_EQ(verified[0].Id, all[2].Id);
+  EXPECT_EQ(verified[1].Name, "LOW");
+  EXPECT_EQ(verified[1].Rank, 2);
+  for (const TScoreRow& row : verified) EXPECT_TRUE(row.Verified);
+  EXPECT_EQ(store->TopVerified(1).size(), 1u);
+
+  const std::vector<TScoreRow> again = store->Top(10);
+  ASSERT_EQ(again.size(), 4u);
+  const bool expected[] = {false, false, true, true};
+  for (size_t i = 0; i < again.size(); ++i) EXPECT_EQ(again[i].Verified, expected[i]) << again[i].Name;
+}
+
+TEST_P(ScoreStoreTest, OneReplayUploadedAtTwoInstancesAtOnceIsKeptOnce) {
+  const auto first = Open();
+  const auto second = Open();
+  constexpr int Scores = 20;
+  for (int t = 0; t < Scores; ++t) {
+    const std::string token = "UP" + std::to_string(t);
+    first->AddToken(token, Now + 600);
+    ASSERT_TRUE(first->AddWithToken(token, Result("R", t), Now));
+  }
+  std::atomic<int> kept{0};
+  std::atomic<int> failed{0};  // the loser must hear "has one already", not a store error
+  std::vector<std::thread> uploaders;
+  for (int r = 0; r < 4; ++r) {
+    TScoreStore& instance = r % 2 == 0 ? *first : *second;
+    uploaders.emplace_back([&instance, &kept, &failed, r] {
+      for (int t = 0; t < Scores; ++t) {
+        try {
+          if (instance.AddReplay("UP" + std::to_string(t), "replay from uploader " + std::to_string(r))) ++kept;
+        } catch (const EScoreStoreError&) {
+          ++failed;
+        }
+      }
+    });
+  }
+  for (std::thread& uploader : uploaders) uploader.join();
+  EXPECT_EQ(kept.load(), Scores);
+  EXPECT_EQ(failed.load(), 0);
+  for (const TScoreRow& row : first->Top(Scores)) {
+    const std::optional<std::string> replay = second->Replay(row.Id);
+    ASSERT_TRUE(replay.has_value()) << row.Name << " " << row.Score;
+    EXPECT_EQ(replay->rfind("replay from uploader ", 0), 0u) << *replay;
+  }
+}
+
+// A table written before replays existed: its scores stay, unverified and without a replay.
+TEST_P(ScoreStoreTest, AFirstVersionTableGainsReplays) {
+  const std::string firstVersion = (Postgres() ? PostgresMigrations() : SqliteMigrations()).front().Sql;
+  Sql("CREATE TABLE schema_version (version INTEGER PRIMARY KEY, applied BIGINT NOT NULL);" + firstVersion +
+      "INSERT INTO schema_version VALUES (1, 0);"
+      "INSERT INTO scores (type, name, score, additional, submitted) VALUES (0, 'OLDTIMER', 4242, 'KEPT', 77);"
+      "INSERT INTO tokens VALUES ('PENDING', " + std::to_string(Now + 600) + ")");
+  const auto store = Open();
+  EXPECT_EQ(store->SchemaVersion(), LatestSchemaVersion());
+  const std::vector<TScoreRow> rows = store->Top(10);
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].Name, "OLDTIMER");
+  EXPECT_FALSE(rows[0].Verified);
+  EXPECT_FALSE(store->Replay(rows[0].Id));
+  EXPECT_TRUE(store->TopVerified(10).empty());
+  ASSERT_TRUE(store->AddWithToken("PENDING", Result("NEWCOMER", 1), Now)) << "a token handed out before stays good";
+  EXPECT_TRUE(store->AddReplay("PENDING", "R"));
+}
+
+// Moving a table to PostgreSQL (or another file) must not lose what the verifier found.
+TEST_P(ScoreStoreTest, MovingATableKeepsItsReplaysAndVerifiedMarks) {
+  TSqliteScoreStore single(":memory:");
+  single.Import({Row("IMPORTED", 1, 50)});
+  const char* names[] = {"CHECKED", "PENDING", "NOREPLAY"};
+  for (int i = 0; i < 3; ++i) {
+    const std::string token = "M" + std::to_string(i);
+    single.AddToken(token, Now + 600);
+    ASSERT_TRUE(single.AddWithToken(token, Result(names[i], 100 - i), Now));
+  }
+  const std::string checked = BinaryReplay(4096);
+  const std::optional<TReplayTarget> first = single.AddReplay("M0", checked);
+  ASSERT_TRUE(first.has_value());
+  single.SetVerified(first->ScoreId, true);
+  ASSERT_TRUE(single.AddReplay("M1", "not yet checked"));
+
+  const auto store = Open();
+  EXPECT_EQ(CopyScores(single, *store), 4);
+  const std::vector<TScoreRow> verified = store->TopVerified(10);
+  ASSERT_EQ(verified.size(), 1u);
+  EXPECT_EQ(verified[0].Name, "CHECKED");
+  EXPECT_TRUE(store->Replay(verified[0].Id) == checked);
+  const std::vector<TScoreRow> rows = store->Top(10);
+  ASSERT_EQ(rows.size(), 4u);
+  EXPECT_EQ(store->Replay(rows[1].Id), std::optional<std::string>("not yet checked"));
+  EXPECT_FALSE(store->Replay(rows[2].Id)) << rows[2].Name;
+  EXPECT_FALSE(store->AddReplay("M0", "another")) << "the moved score keeps its replay";
+  EXPECT_TRUE(store->AddReplay("M2", "late")) << "a replay still on its way finds its score";
 }
 
 TEST(SqliteScoreStore, TakesOverTheTableOfTheFirstServer) {
