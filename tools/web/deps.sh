@@ -10,6 +10,30 @@ set -euo pipefail
 main() {
 log() { echo "[web-deps] $*" >&2; }
 
+# zlib (the game packs its replays with it) from Debian's source package, compiled with emcc into
+# the prefix: its few C files need no configure step (the gz* file functions are not needed).
+build_zlib() {
+  local into=$1 zwork
+  zwork=$(mktemp -d "${TMPDIR:-/tmp}/zarvok-zlib.XXXXXX")
+  log "building zlib for WebAssembly"
+  mkdir -p "$zwork/apt/lists/partial" "$zwork/src"
+  printf 'deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http://deb.debian.org/debian bookworm main\n' \
+    > "$zwork/apt/sources.list"
+  local apt_z=(-o Dir::Etc::SourceList="$zwork/apt/sources.list" -o Dir::Etc::SourceParts=/dev/null
+    -o Dir::State::Lists="$zwork/apt/lists" -o APT::Sandbox::User=root)
+  apt-get "${apt_z[@]}" update -qq >&2
+  (cd "$zwork/src" && apt-get "${apt_z[@]}" source -qq zlib >&2)
+  local zsrc
+  zsrc=$(find "$zwork/src" -maxdepth 1 -type d -name 'zlib-*' | head -n1)
+  mkdir -p "$into/lib" "$into/include"
+  (cd "$zsrc" && for f in adler32 compress crc32 deflate infback inffast inflate \
+      inftrees trees uncompr zutil; do emcc -O2 -c "$f.c" -o "$zwork/$f.o" >&2; done)
+  emar rcs "$into/lib/libz.a" "$zwork"/*.o >&2
+  cp "$zsrc/zlib.h" "$zsrc/zconf.h" "$into/include/"
+  rm -rf "$zwork"
+  touch "$into/.zlib-complete"
+}
+
 sudo_cmd=()
 if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
 export DEBIAN_FRONTEND=noninteractive
@@ -43,7 +67,7 @@ cache=${ZARVOK_WEB_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/zarvok-web}
 prefix="$cache/prefix-em${emver}-sdl${sdlver}-xmp${xmpver}"
 prefix=${prefix//[:~+]/_}
 
-if [ -f "$prefix/.complete" ]; then
+if [ -f "$prefix/.complete" ] && [ -f "$prefix/.zlib-complete" ]; then
   echo "$prefix"
   exit 0
 fi
@@ -53,6 +77,8 @@ mkdir -p "$cache"
 exec 9>"$cache/.lock"
 flock 9
 if [ -f "$prefix/.complete" ]; then
+  # A prefix made before the game packed its replays has everything but zlib.
+  [ -f "$prefix/.zlib-complete" ] || build_zlib "$prefix"
   echo "$prefix"
   exit 0
 fi
@@ -86,6 +112,7 @@ log "building libxmp for WebAssembly"
 (cd "$xmp_src" && emconfigure ./configure --host=wasm32-unknown-emscripten --prefix="$prefix.tmp" \
   --enable-static --disable-shared >&2 && emmake make -j "$jobs" >&2 && emmake make install >&2)
 
+build_zlib "$prefix.tmp"
 rm -rf "$prefix"
 mv "$prefix.tmp" "$prefix"
 touch "$prefix/.complete"
