@@ -41,15 +41,7 @@ pass "the packages are built: $(basename "$game_deb") $(basename "$server_deb")"
 
 scratch=$(mktemp -d /tmp/zarvok-package-XXXXXX)
 chmod 755 "$scratch"
-xvfb_pid=
-game_pid=
-cleanup() {
-  [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  chmod -R u+w "$scratch" 2>/dev/null
-  rm -rf "$scratch"
-}
-trap cleanup EXIT
+trap 'rm -rf "$scratch"' EXIT
 
 # --- The files the packages carry, checked by their own linters ---
 for deb in "$game_deb" "$server_deb"; do
