@@ -39,6 +39,18 @@ TPostgresScoreStore::TPostgresScoreStore(const std::string& address, size_t pool
   ++FOpen;
   Release(std::move(first));
   Migrate();
+  // The whole pool is opened now: a database connection takes a new server process on the other
+  // side, and an instance started into a crowd would otherwise make its first players wait while
+  // it opens them all at once. A database short of connections is no reason not to start: the rest
+  // are opened when needed, as before.
+  std::vector<TConnection> opened;
+  try {
+    while (FOpen + opened.size() < FPoolSize) opened.push_back(Connect());
+  } catch (const EScoreStoreError&) {
+  }
+  std::lock_guard lock(FLock);
+  FOpen += opened.size();
+  for (TConnection& connection : opened) FIdle.push_back(std::move(connection));
 }
 
 TPostgresScoreStore::~TPostgresScoreStore() = default;

@@ -410,6 +410,37 @@ TEST_P(ScoreStoreTest, MovingATableKeepsItsReplaysAndVerifiedMarks) {
   EXPECT_TRUE(store->AddReplay("M2", "late")) << "a replay still on its way finds its score";
 }
 
+// An instance opens its whole pool at start, so a crowd arriving at a fresh instance does not wait
+// while it connects; a database with fewer connections to spare still lets it start and serve.
+TEST(PostgresScoreStore, OpensItsPoolAtStartAsFarAsTheDatabaseAllows) {
+  const std::string reason = TPostgresTestDatabase::SkipReason();
+  if (!reason.empty()) GTEST_SKIP() << reason;
+  struct TCase {
+    const char* What;
+    int Limit;  // connections the role may hold, -1 for no limit
+    int Expected;
+  };
+  constexpr size_t Pool = 5;
+  for (const TCase& c : {TCase{"plenty of connections", -1, 5}, TCase{"only two to spare", 2, 2}}) {
+    SCOPED_TRACE(c.What);
+    const TPostgresTestDatabase database;
+    // The test server's own role is a superuser, to which no limit applies: a role of its own.
+    const std::string role = "pool_" + std::to_string(::getpid());
+    const std::string schema = database.Sql("SELECT current_schema()");
+    database.Sql("DROP ROLE IF EXISTS " + role + "; CREATE ROLE " + role + " LOGIN CONNECTION LIMIT " +
+                 std::to_string(c.Limit) + "; GRANT ALL ON SCHEMA " + schema + " TO " + role);
+    {
+      TPostgresScoreStore store(database.Address() + "&user=" + role + "&application_name=" + role, Pool);
+      EXPECT_EQ(database.Sql("SELECT count(*) FROM pg_stat_activity WHERE application_name = '" + role + "'"),
+                std::to_string(c.Expected));
+      store.AddToken("POOL", Now + 600);
+      EXPECT_TRUE(store.AddWithToken("POOL", Result("POOLED", 7), Now));
+      EXPECT_EQ(store.Top(1).size(), 1u);
+    }
+    database.Sql("DROP OWNED BY " + role + "; DROP ROLE " + role);
+  }
+}
+
 TEST(SqliteScoreStore, TakesOverTheTableOfTheFirstServer) {
   const std::filesystem::path folder =
       std::filesystem::temp_directory_path() / ("zarvok-oldstore-" + std::to_string(::getpid()));
