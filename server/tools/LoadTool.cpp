@@ -106,7 +106,12 @@ struct TSamples {
   std::vector<double> Scheduled;   // ms, from the planned start of the pair to the last reply
   int64_t Failed = 0;
   std::vector<std::pair<std::string, int64_t>> Acknowledged;  // name and score
-  std::map<int64_t, std::pair<int64_t, int64_t>> PerSecond;  // second of the run: OK, failed
+  struct TSecond {
+    int64_t Acknowledged = 0;
+    int64_t Failed = 0;
+    double Slowest = 0;  // ms, the slowest single answer that ended in this second
+  };
+  std::map<int64_t, TSecond> PerSecond;  // by the second of the run a pair ended in
 };
 
 bool IsLoopback(const std::string& host) {
@@ -233,7 +238,7 @@ int main(int argc, char** argv) {
         const bool acknowledged = submitted && submitted->status == 200 && submitted->body == "OK";
         if (acknowledged) mine.Acknowledged.emplace_back(name, k);
         auto& second = mine.PerSecond[std::chrono::duration_cast<std::chrono::seconds>(done - start).count()];
-        (acknowledged ? second.first : second.second) += 1;
+        (acknowledged ? second.Acknowledged : second.Failed) += 1;
         if (!submitted) {
           // No answer at all: the instance is gone; go on at the next one.
           port = (port + 1) % options.Ports.size();
@@ -243,6 +248,7 @@ int main(int argc, char** argv) {
         mine.Version.push_back(ms(versioned - sent));
         mine.Submission.push_back(ms(done - versioned));
         mine.Scheduled.push_back(ms(done - planned));
+        second.Slowest = std::max({second.Slowest, ms(versioned - sent), ms(done - versioned)});
         if (!acknowledged) ++mine.Failed;
       }
     });
@@ -264,8 +270,10 @@ int main(int argc, char** argv) {
     all.Failed += s.Failed;
     all.Acknowledged.insert(all.Acknowledged.end(), s.Acknowledged.begin(), s.Acknowledged.end());
     for (const auto& [second, counts] : s.PerSecond) {
-      all.PerSecond[second].first += counts.first;
-      all.PerSecond[second].second += counts.second;
+      TSamples::TSecond& sum = all.PerSecond[second];
+      sum.Acknowledged += counts.Acknowledged;
+      sum.Failed += counts.Failed;
+      sum.Slowest = std::max(sum.Slowest, counts.Slowest);
     }
   }
   if (!options.AcknowledgedFile.empty()) {
@@ -274,8 +282,9 @@ int main(int argc, char** argv) {
   }
   if (options.Timeline) {
     for (const auto& [second, counts] : all.PerSecond) {
-      std::printf("second %3lld: %6lld acknowledged %6lld failed\n", static_cast<long long>(second),
-                  static_cast<long long>(counts.first), static_cast<long long>(counts.second));
+      std::printf("second %3lld: %6lld acknowledged %6lld failed, slowest answer %8.2f ms\n",
+                  static_cast<long long>(second), static_cast<long long>(counts.Acknowledged),
+                  static_cast<long long>(counts.Failed), counts.Slowest);
     }
   }
   std::printf("%lld submissions in %.1f s (%.0f per second asked, %.0f achieved: %.0f requests per second), "

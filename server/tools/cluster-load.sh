@@ -39,7 +39,8 @@ pgport=$port
 start_instance() {
   local log=$1
   shift
-  "$server" --port 0 --rate-limit 0 --quiet --threads 32 "$@" > "$log" 2>&1 &
+  # The load tool's connections all come from 127.0.0.1, as players' would through the proxy.
+  "$server" --port 0 --rate-limit 0 --connections-per-address 256 --quiet --threads 32 "$@" > "$log" 2>&1 &
   local pid=$!
   for _ in $(seq 300); do
     if grep -q 'http://' "$log"; then
@@ -90,7 +91,7 @@ for run in "${runs[@]}"; do
   read -r pid2 port2 < <(start_instance "$work/$run-2.log" --database "$address")
   pids+=("$pid1" "$pid2")
   "$load" --port "$port1" --port "$port2" --rate "$rate" --seconds "$seconds" --connections 24 --tag "$tag" \
-    --acknowledged "$work/$run.acked" --timeline $([ "$run" = postgresql ] && echo 0 || echo 1) &
+    --acknowledged "$work/$run.acked" --timeline 1 &
   loader=$!
   third=$(awk "BEGIN { print $seconds / 3 }")
   case "$run" in
