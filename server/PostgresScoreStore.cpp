@@ -314,8 +314,33 @@ std::optional<TReplayTarget> TPostgresScoreStore::AddReplay(const std::string& t
 }
 
 void TPostgresScoreStore::SetVerified(int64_t scoreId, bool verified) {
-  Run("cannot mark the score", "UPDATE scores SET verified = $2::boolean WHERE id = $1::bigint",
+  Run("cannot mark the score",
+      "WITH marked AS (UPDATE scores SET verified = $2::boolean WHERE id = $1::bigint RETURNING id)"
+      " UPDATE replays SET checked = TRUE WHERE score_id = $1::bigint",
       {std::to_string(scoreId), std::string(verified ? "true" : "false")});
+}
+
+// Instances sweeping at the same moment skip each other's rows instead of waiting for them, so
+// each replay goes to one of them.
+std::vector<TReplayTarget> TPostgresScoreStore::TakeUncheckedReplays(int64_t nowUnix, int64_t olderThanUnix,
+                                                                     int32_t count) {
+  const TResult result =
+      Run("cannot take unchecked replays",
+          "WITH due AS (SELECT r.score_id FROM replays r JOIN scores s ON s.id = r.score_id"
+          "  WHERE NOT r.checked AND s.submitted <= $2::bigint AND (r.claimed IS NULL OR r.claimed <= $2::bigint)"
+          "  ORDER BY r.score_id LIMIT $3::integer FOR UPDATE OF r SKIP LOCKED),"
+          " taken AS (UPDATE replays SET claimed = $1::bigint WHERE score_id IN (SELECT score_id FROM due)"
+          "  RETURNING score_id)"
+          " SELECT t.score_id, s.score FROM taken t JOIN scores s ON s.id = t.score_id ORDER BY t.score_id",
+          {std::to_string(nowUnix), std::to_string(olderThanUnix), std::to_string(count)});
+  std::vector<TReplayTarget> taken;
+  for (int row = 0; row < PQntuples(result.get()); ++row) {
+    TReplayTarget target;
+    target.ScoreId = Number(PQgetvalue(result.get(), row, 0));
+    target.Score = static_cast<int32_t>(Number(PQgetvalue(result.get(), row, 1)));
+    taken.push_back(target);
+  }
+  return taken;
 }
 
 std::optional<std::string> TPostgresScoreStore::Replay(int64_t scoreId) const {

@@ -35,6 +35,7 @@ class TPostgresScoreStore : public TScoreStore {
   void Forget(int64_t nowUnix) override;
   std::optional<TReplayTarget> AddReplay(const std::string& token, const std::string& replay) override;
   void SetVerified(int64_t scoreId, bool verified) override;
+  std::vector<TReplayTarget> TakeUncheckedReplays(int64_t nowUnix, int64_t olderThanUnix, int32_t count) override;
   std::optional<std::string> Replay(int64_t scoreId) const override;
   std::vector<TScoreRow> TopVerified(int32_t count) const override;
   int32_t SchemaVersion() const override { return FSchemaVersion; }

@@ -15,9 +15,12 @@ int64_t CopyScores(const TScoreStore& source, TScoreStore& target) {
   for (const TScoreRow& row : rows) {
     if (row.Token.empty()) continue;
     if (const std::optional<std::string> replay = source.Replay(row.Id)) {
-      if (!target.AddReplay(row.Token, *replay)) {
+      const std::optional<TReplayTarget> joined = target.AddReplay(row.Token, *replay);
+      if (!joined) {
         throw EScoreStoreError("the replay of score " + std::to_string(row.Id) + " found no score to join");
       }
+      // A verified score's replay has been checked; the others are checked again where they go.
+      if (row.Verified) target.SetVerified(joined->ScoreId, true);
     }
   }
   return static_cast<int64_t>(rows.size());

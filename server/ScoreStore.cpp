@@ -33,6 +33,8 @@ std::optional<TReplayTarget> TScoreStore::AddReplay(const std::string&, const st
 
 void TScoreStore::SetVerified(int64_t, bool) { throw EScoreStoreError("this store keeps no replays"); }
 
+std::vector<TReplayTarget> TScoreStore::TakeUncheckedReplays(int64_t, int64_t, int32_t) { return {}; }
+
 std::optional<std::string> TScoreStore::Replay(int64_t) const { return std::nullopt; }
 
 std::vector<TScoreRow> TScoreStore::TopVerified(int32_t) const { return {}; }

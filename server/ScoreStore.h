@@ -72,8 +72,12 @@ class TScoreStore {
   // Keeps the replay for the score submitted with this token when that score has none yet; the
   // score, or nothing when no score came with the token or it has a replay already.
   virtual std::optional<TReplayTarget> AddReplay(const std::string& token, const std::string& replay);
-  // Marks the score verified (its replay reached it exactly) or not.
+  // Marks the score verified (its replay reached it exactly) or not, and its replay checked.
   virtual void SetVerified(int64_t scoreId, bool verified);
+  // Up to count replays not yet checked whose scores came at or before olderThanUnix and that no
+  // instance took since then; each is marked taken at nowUnix, so instances sweeping together
+  // share them out. The replay an instance was sent is its own to check for that long.
+  virtual std::vector<TReplayTarget> TakeUncheckedReplays(int64_t nowUnix, int64_t olderThanUnix, int32_t count);
   // The replay kept for a score, if any.
   virtual std::optional<std::string> Replay(int64_t scoreId) const;
   // Top(count) among the verified scores only.

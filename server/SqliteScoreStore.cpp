@@ -90,6 +90,12 @@ TSqliteScoreStore::TSqliteScoreStore(const std::string& file, bool create) : FFi
       " AND NOT EXISTS (SELECT 1 FROM replays r WHERE r.score_id = s.id)");
   FAddReplay = Prepare("INSERT INTO replays (score_id, data) VALUES (?1, ?2)");
   FSetVerified = Prepare("UPDATE scores SET verified = ?2 WHERE id = ?1");
+  FSetChecked = Prepare("UPDATE replays SET checked = 1 WHERE score_id = ?1");
+  FUnchecked = Prepare(
+      "SELECT r.score_id, s.score FROM replays r JOIN scores s ON s.id = r.score_id"
+      " WHERE r.checked = 0 AND s.submitted <= ?1 AND (r.claimed IS NULL OR r.claimed <= ?1)"
+      " ORDER BY r.score_id LIMIT ?2");
+  FTake = Prepare("UPDATE replays SET claimed = ?2 WHERE score_id = ?1");
   FReplay = Prepare("SELECT data FROM replays WHERE score_id = ?1");
   FAll = Prepare(
       "SELECT name, score, additional, submitted, id, verified, token FROM scores WHERE type = 0 ORDER BY id");
@@ -332,10 +338,48 @@ std::optional<TReplayTarget> TSqliteScoreStore::AddReplay(const std::string& tok
 void TSqliteScoreStore::SetVerified(int64_t scoreId, bool verified) {
   std::lock_guard lock(FLock);
   CheckFileIsThere();
-  TStatementUse use(FSetVerified.get());
-  sqlite3_bind_int64(FSetVerified.get(), 1, scoreId);
-  sqlite3_bind_int(FSetVerified.get(), 2, verified ? 1 : 0);
-  if (sqlite3_step(FSetVerified.get()) != SQLITE_DONE) Fail("cannot mark the score");
+  TTransaction transaction(*this);
+  {
+    TStatementUse use(FSetVerified.get());
+    sqlite3_bind_int64(FSetVerified.get(), 1, scoreId);
+    sqlite3_bind_int(FSetVerified.get(), 2, verified ? 1 : 0);
+    if (sqlite3_step(FSetVerified.get()) != SQLITE_DONE) Fail("cannot mark the score");
+  }
+  {
+    TStatementUse use(FSetChecked.get());
+    sqlite3_bind_int64(FSetChecked.get(), 1, scoreId);
+    if (sqlite3_step(FSetChecked.get()) != SQLITE_DONE) Fail("cannot mark the replay");
+  }
+  transaction.Commit();
+}
+
+std::vector<TReplayTarget> TSqliteScoreStore::TakeUncheckedReplays(int64_t nowUnix, int64_t olderThanUnix,
+                                                                   int32_t count) {
+  std::lock_guard lock(FLock);
+  CheckFileIsThere();
+  TTransaction transaction(*this);
+  std::vector<TReplayTarget> taken;
+  {
+    TStatementUse use(FUnchecked.get());
+    sqlite3_bind_int64(FUnchecked.get(), 1, olderThanUnix);
+    sqlite3_bind_int(FUnchecked.get(), 2, count);
+    int step = SQLITE_ROW;
+    while ((step = sqlite3_step(FUnchecked.get())) == SQLITE_ROW) {
+      TReplayTarget target;
+      target.ScoreId = sqlite3_column_int64(FUnchecked.get(), 0);
+      target.Score = sqlite3_column_int(FUnchecked.get(), 1);
+      taken.push_back(target);
+    }
+    if (step != SQLITE_DONE) Fail("cannot look for unchecked replays");
+  }
+  for (const TReplayTarget& target : taken) {
+    TStatementUse use(FTake.get());
+    sqlite3_bind_int64(FTake.get(), 1, target.ScoreId);
+    sqlite3_bind_int64(FTake.get(), 2, nowUnix);
+    if (sqlite3_step(FTake.get()) != SQLITE_DONE) Fail("cannot take the replay");
+  }
+  transaction.Commit();
+  return taken;
 }
 
 std::optional<std::string> TSqliteScoreStore::Replay(int64_t scoreId) const {

@@ -32,6 +32,7 @@ class TSqliteScoreStore : public TScoreStore {
   int32_t SchemaVersion() const override;
   std::optional<TReplayTarget> AddReplay(const std::string& token, const std::string& replay) override;
   void SetVerified(int64_t scoreId, bool verified) override;
+  std::vector<TReplayTarget> TakeUncheckedReplays(int64_t nowUnix, int64_t olderThanUnix, int32_t count) override;
   std::optional<std::string> Replay(int64_t scoreId) const override;
   std::vector<TScoreRow> TopVerified(int32_t count) const override;
   std::string Where() const override { return FFile; }
@@ -77,5 +78,8 @@ class TSqliteScoreStore : public TScoreStore {
   TStatement FReplayTarget;
   TStatement FAddReplay;
   TStatement FSetVerified;
+  TStatement FSetChecked;
+  TStatement FUnchecked;
+  TStatement FTake;
   TStatement FReplay;
 };

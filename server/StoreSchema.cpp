@@ -28,6 +28,14 @@ const std::vector<TMigration>& SqliteMigrations() {
        "CREATE INDEX scores_by_token ON scores (token);"
        "CREATE INDEX scores_verified_by_rank ON scores (type, verified, score DESC, id);"
        "CREATE TABLE replays (score_id INTEGER PRIMARY KEY REFERENCES scores (id), data BLOB NOT NULL);"},
+      // Version 3: whether a replay has been played again, and when an instance last took it to
+      // do so, so that a replay its instance never got to (stopped, or too busy) is checked by
+      // another. Replays of verified scores were checked; the others get one more look.
+      {3,
+       "ALTER TABLE replays ADD COLUMN checked INTEGER NOT NULL DEFAULT 0;"
+       "ALTER TABLE replays ADD COLUMN claimed INTEGER;"
+       "UPDATE replays SET checked = 1 WHERE score_id IN (SELECT id FROM scores WHERE verified);"
+       "CREATE INDEX replays_unchecked ON replays (checked, score_id);"},
   };
   return Steps;
 }
@@ -70,6 +78,12 @@ const std::vector<TMigration>& PostgresMigrations() {
        "CREATE INDEX scores_by_token ON scores (token);"
        "CREATE INDEX scores_verified_by_rank ON scores (type, verified, score DESC, id);"
        "CREATE TABLE replays (score_id BIGINT PRIMARY KEY REFERENCES scores (id), data BYTEA NOT NULL);"},
+      // Version 3: as in SQLite, whether a replay has been checked and when an instance took it.
+      {3,
+       "ALTER TABLE replays ADD COLUMN checked BOOLEAN NOT NULL DEFAULT FALSE;"
+       "ALTER TABLE replays ADD COLUMN claimed BIGINT;"
+       "UPDATE replays SET checked = TRUE WHERE score_id IN (SELECT id FROM scores WHERE verified);"
+       "CREATE INDEX replays_unchecked ON replays (score_id) WHERE NOT checked;"},
   };
   return Steps;
 }

@@ -6,7 +6,9 @@
 
 #include <atomic>
 #include <filesystem>
+#include <map>
 #include <optional>
+#include <set>
 #include <thread>
 
 #include "server/PostgresScoreStore.h"
@@ -361,6 +363,95 @@ TEST_P(ScoreStoreTest, OneReplayUploadedAtTwoInstancesAtOnceIsKeptOnce) {
   }
 }
 
+// What a sweep may take: replays nobody checked, of scores older than the lease, not taken by
+// another instance within it.
+TEST_P(ScoreStoreTest, ASweepTakesOnlyReplaysLeftUnchecked) {
+  const auto store = Open();
+  struct TCase {
+    const char* Name;
+    int64_t Age;  // seconds before Now the score came
+    bool Replay;
+    bool Checked;
+  };
+  const TCase cases[] = {{"LEFT", 3600, true, false},
+                         {"FRESH", 10, true, false},
+                         {"CHECKED", 3600, true, true},
+                         {"NOREPLAY", 3600, false, false}};
+  std::map<std::string, int64_t> ids;
+  for (const TCase& c : cases) {
+    store->AddToken(c.Name, Now + 600);
+    ASSERT_TRUE(store->AddWithToken(c.Name, Result(c.Name, 10), Now - c.Age));
+    if (!c.Replay) continue;
+    const std::optional<TReplayTarget> target = store->AddReplay(c.Name, "R");
+    ASSERT_TRUE(target.has_value());
+    ids[c.Name] = target->ScoreId;
+    if (c.Checked) store->SetVerified(target->ScoreId, false);
+  }
+  constexpr int64_t Lease = 600;
+  const auto take = [&](TScoreStore& from, int64_t now) {
+    std::set<int64_t> taken;
+    for (const TReplayTarget& t : from.TakeUncheckedReplays(now, now - Lease, 16))
+      taken.insert(t.ScoreId);
+    return taken;
+  };
+  EXPECT_EQ(take(*store, Now), std::set<int64_t>{ids["LEFT"]});
+  const auto other = Open();
+  EXPECT_TRUE(take(*other, Now + 10).empty()) << "taken by the first instance for the lease";
+  EXPECT_EQ(take(*other, Now + Lease + 1), (std::set<int64_t>{ids["LEFT"], ids["FRESH"]}))
+      << "the first instance did not finish within its lease";
+  store->SetVerified(ids["LEFT"], true);
+  EXPECT_EQ(take(*store, Now + 3 * Lease), std::set<int64_t>{ids["FRESH"]});
+  EXPECT_EQ(store->TakeUncheckedReplays(Now + 5 * Lease, Now + 4 * Lease, 16).at(0).Score, 10);
+}
+
+// Two instances sweeping at the same moment share the replays out: each is taken once.
+TEST_P(ScoreStoreTest, InstancesSweepingTogetherTakeEachReplayOnce) {
+  const auto first = Open();
+  const auto second = Open();
+  constexpr int Replays = 40;
+  for (int t = 0; t < Replays; ++t) {
+    const std::string token = "SW" + std::to_string(t);
+    first->AddToken(token, Now + 600);
+    ASSERT_TRUE(first->AddWithToken(token, Result("S", t), Now - 3600));
+    ASSERT_TRUE(first->AddReplay(token, "R"));
+  }
+  std::vector<TReplayTarget> taken[2];
+  std::vector<std::thread> sweepers;
+  for (int i = 0; i < 2; ++i) {
+    sweepers.emplace_back([&, i] {
+      TScoreStore& instance = i == 0 ? *first : *second;
+      for (int round = 0; round < 4; ++round) {
+        const std::vector<TReplayTarget> batch = instance.TakeUncheckedReplays(Now, Now - 600, 8);
+        taken[i].insert(taken[i].end(), batch.begin(), batch.end());
+      }
+    });
+  }
+  for (std::thread& sweeper : sweepers) sweeper.join();
+  std::set<int64_t> once;
+  for (const auto& list : taken)
+    for (const TReplayTarget& t : list) EXPECT_TRUE(once.insert(t.ScoreId).second) << "taken twice: " << t.ScoreId;
+  EXPECT_EQ(once.size(), static_cast<size_t>(Replays));
+}
+
+// A table of the second version: replays of verified scores count as checked, the others get
+// one more look.
+TEST_P(ScoreStoreTest, ASecondVersionTableKnowsWhichReplaysWereChecked) {
+  const auto& steps = Postgres() ? PostgresMigrations() : SqliteMigrations();
+  const std::string truth = Postgres() ? "TRUE" : "1";
+  const std::string untruth = Postgres() ? "FALSE" : "0";
+  Sql(std::string("CREATE TABLE schema_version (version INTEGER PRIMARY KEY, applied BIGINT NOT NULL);") +
+      steps[0].Sql + steps[1].Sql + "INSERT INTO schema_version VALUES (1, 0); INSERT INTO schema_version VALUES (2, 0);"
+      "INSERT INTO scores (id, type, name, score, additional, submitted, token, verified) VALUES"
+      " (1, 0, 'GOOD', 30, '', 77, 'A', " + truth + "), (2, 0, 'PENDING', 20, '', 77, 'B', " + untruth + ");"
+      "INSERT INTO replays (score_id, data) VALUES (1, 'R1'), (2, 'R2')");
+  const auto store = Open();
+  EXPECT_EQ(store->SchemaVersion(), LatestSchemaVersion());
+  const std::vector<TReplayTarget> taken = store->TakeUncheckedReplays(Now, Now - 600, 16);
+  ASSERT_EQ(taken.size(), 1u);
+  EXPECT_EQ(taken[0].ScoreId, 2);
+  EXPECT_EQ(store->TopVerified(10).size(), 1u);
+}
+
 // A table written before replays existed: its scores stay, unverified and without a replay.
 TEST_P(ScoreStoreTest, AFirstVersionTableGainsReplays) {
   const std::string firstVersion = (Postgres() ? PostgresMigrations() : SqliteMigrations()).front().Sql;
@@ -408,6 +499,10 @@ TEST_P(ScoreStoreTest, MovingATableKeepsItsReplaysAndVerifiedMarks) {
   EXPECT_FALSE(store->Replay(rows[2].Id)) << rows[2].Name;
   EXPECT_FALSE(store->AddReplay("M0", "another")) << "the moved score keeps its replay";
   EXPECT_TRUE(store->AddReplay("M2", "late")) << "a replay still on its way finds its score";
+  const std::vector<TReplayTarget> unchecked = store->TakeUncheckedReplays(Now + 7200, Now + 3600, 16);
+  ASSERT_EQ(unchecked.size(), 2u) << "the verified one counts as checked";
+  EXPECT_EQ(unchecked[0].ScoreId, rows[1].Id);
+  EXPECT_EQ(unchecked[1].ScoreId, rows[2].Id);
 }
 
 // An instance opens its whole pool at start, so a crowd arriving at a fresh instance does not wait
