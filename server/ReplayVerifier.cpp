@@ -2,14 +2,18 @@
 
 #include <exception>
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <utility>
+#include <vector>
 
 #include "app/ReplayPlayer.h"
 #include "server/ScoreStore.h"
 
-TReplayVerifier::TReplayVerifier(TScoreStore& store, TGamePaths paths, std::size_t capacity, TLog log)
+TReplayVerifier::TReplayVerifier(TScoreStore& store, TGamePaths paths, std::size_t capacity,
+                                 const TServerClock& clock, TLog log)
     : FStore(store),
+      FClock(clock),
       FPaths(std::move(paths)),
       FIdentity(GameIdentity(FPaths.DataFolder())),
       FCapacity(capacity),
@@ -36,9 +40,35 @@ bool TReplayVerifier::Enqueue(TJob job) {
   return true;
 }
 
+void TReplayVerifier::Sweep() {
+  {
+    std::lock_guard lock(FLock);
+    FSweepDue = true;
+  }
+  FChanged.notify_all();
+}
+
 void TReplayVerifier::WaitIdle() {
   std::unique_lock lock(FLock);
-  FChanged.wait(lock, [this] { return FQueue.empty() && !FBusy; });
+  FChanged.wait(lock, [this] { return !FSweepDue && FQueue.empty() && !FBusy; });
+}
+
+void TReplayVerifier::TakeFromStore() {
+  std::vector<TJob> jobs;
+  try {
+    const int64_t now = FClock.UnixSeconds();
+    for (const TReplayTarget& target : FStore.TakeUncheckedReplays(now, now - LeaseSeconds, SweepBatch)) {
+      if (std::optional<std::string> replay = FStore.Replay(target.ScoreId))
+        jobs.push_back({target.ScoreId, target.Score, std::move(*replay)});
+    }
+  } catch (const std::exception& error) {
+    if (FLog) FLog(std::string("score database: ") + error.what());
+  }
+  if (FLog && !jobs.empty())
+    FLog(std::to_string(jobs.size()) + " replays left unchecked taken from the score database");
+  std::lock_guard lock(FLock);
+  // Beyond the queue's bound: they are few, and already taken from the other instances.
+  for (TJob& job : jobs) FQueue.push_back(std::move(job));
 }
 
 std::string TReplayVerifier::Check(const TJob& job, const TReplayHeader& identity, const TGamePaths& paths) {
@@ -59,12 +89,25 @@ std::string TReplayVerifier::Check(const TJob& job, const TReplayHeader& identit
 }
 
 void TReplayVerifier::Work() {
+  std::chrono::steady_clock::time_point nextSweep = std::chrono::steady_clock::now();
   for (;;) {
     TJob job;
     {
       std::unique_lock lock(FLock);
-      FChanged.wait(lock, [this] { return FStopping || !FQueue.empty(); });
+      FChanged.wait_until(lock, nextSweep, [this] { return FStopping || FSweepDue || !FQueue.empty(); });
       if (FStopping) return;
+      if (FQueue.empty() && (FSweepDue || std::chrono::steady_clock::now() >= nextSweep)) {
+        FBusy = true;
+        lock.unlock();
+        TakeFromStore();
+        lock.lock();
+        FBusy = false;
+        FSweepDue = false;
+        nextSweep = std::chrono::steady_clock::now() + SweepInterval;
+        FChanged.notify_all();
+        continue;
+      }
+      if (FQueue.empty()) continue;
       job = std::move(FQueue.front());
       FQueue.pop_front();
       FBusy = true;

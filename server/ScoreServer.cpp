@@ -94,7 +94,7 @@ TScoreServer::TScoreServer(const TServerOptions& options, std::ostream* log, con
   if (!FOptions.GameData.empty()) {
     FVerifier = std::make_unique<TReplayVerifier>(
         *FStore, VerifyPaths(FOptions.GameData, FOptions.DataDir), static_cast<std::size_t>(FOptions.ReplayQueue),
-        [this](const std::string& line) { LogLine(line); });
+        clock, [this](const std::string& line) { LogLine(line); });
   }
   FKeeper = std::make_unique<TScoreKeeper>(*FStore, clock, FOptions.Key, FOptions.RateLimit,
                                            [this](const std::string& line) { LogLine(line); });
@@ -241,7 +241,7 @@ TReply TScoreServer::TakeReplay(const std::string& token, const std::string& bod
   }
   if (!target) return refuse(404, "no score without a replay came with this token");
   if (!FVerifier->Enqueue({target->ScoreId, target->Score, body}))
-    return refuse(503, "too many replays wait for their check; the score stays unverified");
+    return refuse(503, "too many replays wait for their check; this one is checked later");
   reply.Body = "OK|queued";
   return reply;
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <sstream>
@@ -209,6 +210,40 @@ TEST_P(VerifiedSubmission, AReplayOfAnotherScoreLeavesTheScoreUnverified) {
   EXPECT_NE(TablePage(true).find(">LIAR<"), std::string::npos);
   StopServer();
   EXPECT_NE(Log.str().find("the replay claims"), std::string::npos) << Log.str();
+}
+
+// A replay kept by an instance that stopped before checking it (or whose queue was full) is found
+// by a later sweep of any instance, once its score is older than the lease; a fresh one is left to
+// the instance it was sent to.
+TEST_P(VerifiedSubmission, AReplayItsInstanceNeverCheckedIsCheckedByALaterSweep) {
+  const TRecordedGame& game = RecordedGame();
+  const std::string replay = WriteReplay(game.Replay);
+  TScoreStore& store = Server->Store();
+  Server->Verifier()->WaitIdle();
+  const int64_t now = Clock.UnixSeconds();
+  struct TCase {
+    const char* Name;
+    int64_t Age;
+    bool Verified;
+  };
+  const TCase cases[] = {{"LEFT", 3600, true}, {"FRESH", 60, false}};
+  for (const TCase& c : cases) {
+    store.AddToken(c.Name, now + 600);
+    TSubmission submission;
+    submission.Name = c.Name;
+    submission.Score = game.Score;
+    ASSERT_TRUE(store.AddWithToken(c.Name, submission, now - c.Age));
+    ASSERT_TRUE(store.AddReplay(c.Name, replay));
+  }
+  Server->Verifier()->Sweep();
+  Server->Verifier()->WaitIdle();
+  const std::vector<TScoreRow> rows = store.Top(10);
+  ASSERT_EQ(rows.size(), 2u);
+  for (const TCase& c : cases) {
+    const auto row = std::find_if(rows.begin(), rows.end(), [&c](const TScoreRow& r) { return r.Name == c.Name; });
+    ASSERT_NE(row, rows.end()) << c.Name;
+    EXPECT_EQ(row->Verified, c.Verified) << c.Name << "\n" << Log.str();
+  }
 }
 
 // What the replay address answers to what is not a good replay of a stored score.

@@ -33,7 +33,8 @@ int main(int argc, char** argv) {
   const auto start = std::chrono::steady_clock::now();
   const std::clock_t cpuStart = std::clock();
   {
-    TReplayVerifier verifier(store, VerifyPaths(argv[1], scratch.string()), static_cast<size_t>(count),
+    const TServerClock clock;
+    TReplayVerifier verifier(store, VerifyPaths(argv[1], scratch.string()), static_cast<size_t>(count), clock,
                              [&](const std::string& line) {
                                if (line.find(": verified") != std::string::npos)
                                  ++verified;
