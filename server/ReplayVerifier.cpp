@@ -98,11 +98,11 @@ void TReplayVerifier::Work() {
       if (FStopping) return;
       if (FQueue.empty() && (FSweepDue || std::chrono::steady_clock::now() >= nextSweep)) {
         FBusy = true;
+        FSweepDue = false;  // a sweep asked for while this one runs is run after it
         lock.unlock();
         TakeFromStore();
         lock.lock();
         FBusy = false;
-        FSweepDue = false;
         nextSweep = std::chrono::steady_clock::now() + SweepInterval;
         FChanged.notify_all();
         continue;
