@@ -62,6 +62,6 @@ if [ "$fuzz" = 1 ]; then
     -DZARVOK_BUILD_BENCH=OFF -DZARVOK_BUILD_SERVER=OFF
   # The settings target reads the pictures of the first build's game folder.
   cmake --build "$fuzz_dir" -j "$jobs" --target picture_archive_fuzz wave_archive_fuzz text_coder_fuzz \
-    settings_fuzz xm_module_fuzz
+    settings_fuzz xm_module_fuzz replay_fuzz
   ZARVOK_FUZZ_GAME_DIR="$PWD/$build_dir/game" ctest --test-dir "$fuzz_dir" -L fuzz --output-on-failure
 fi

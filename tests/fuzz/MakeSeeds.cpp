@@ -170,5 +170,9 @@ int main(int argc, char** argv) {
   replay.Records = writer.Finish();
   const std::string bytes = WriteReplay(replay);
   Save(corpus / "replay_fuzz" / "short_game.zrp", std::vector<uint8_t>(bytes.begin(), bytes.end()));
+  // The same records alone, for the target's records mode (any first byte but 'Z').
+  std::vector<uint8_t> records{'R'};
+  records.insert(records.end(), replay.Records.begin(), replay.Records.end());
+  Save(corpus / "replay_fuzz" / "short_game.records", records);
   return 0;
 }
