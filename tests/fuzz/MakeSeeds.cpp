@@ -14,6 +14,7 @@
 #include "engine/PictureArchiveWriter.h"
 #include "platform/replay/Replay.h"
 #include "scores/TextCoder.h"
+#include "tests/fuzz/StartOfAGame.h"
 
 namespace {
 
@@ -147,12 +148,7 @@ int main(int argc, char** argv) {
   Save(corpus / "xm_module_fuzz" / "looped.xm", WriteXm(Module(4, 8, true)));
 
   // A short game: a few frames, a move, a shot and the Esc that ends it.
-  TReplay replay;
-  replay.Header.GameVersion = "1.0";
-  replay.Header.Start.FrameTimer = {true, 30, 0};
-  replay.Header.Start.Timers = {{{true, 10000, 0}, {false, 500, 0}, {false, 1000, 0}, {false, 1000, 0}}};
-  replay.Header.Start.PointerX = 400;
-  replay.Header.Start.PointerY = 300;
+  TReplay replay = StartOfAGame();
   TReplayRecordWriter writer(400, 300);
   TPlatformEvent event;
   for (int frame = 0; frame < 40; ++frame) writer.Add(30, 30, nullptr, TWindowState::wsNormal);

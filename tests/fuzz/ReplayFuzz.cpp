@@ -17,6 +17,7 @@
 
 #include "app/ReplayPlayer.h"
 #include "platform/replay/Replay.h"
+#include "tests/fuzz/StartOfAGame.h"
 
 namespace {
 
@@ -33,18 +34,6 @@ bool EnterGameFolder() {
   if (error || !std::filesystem::is_regular_file(scratch / "Data/Graphic.dxg")) return false;
   std::filesystem::current_path(scratch, error);
   return !error;
-}
-
-// The start of a game from the main menu, as the recorder writes it; 8 s of game time.
-TReplay StartOfAGame() {
-  TReplay replay;
-  replay.Header.GameVersion = "1.0";
-  replay.Header.Start.FrameTimer = {true, 30, 0};
-  replay.Header.Start.Timers = {{{true, 10000, 0}, {false, 500, 0}, {false, 1000, 0}, {false, 1000, 0}}};
-  replay.Header.Start.PointerX = 400;
-  replay.Header.Start.PointerY = 300;
-  replay.Header.DurationMs = 8000;
-  return replay;
 }
 
 }  // namespace
@@ -64,6 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
   } else {
     TReplay made = StartOfAGame();
+    made.Header.DurationMs = 8000;
     made.Records.assign(data + 1, data + size);
     try {
       TReplayRecordReader reader(made.Records, made.Header.Start.PointerX, made.Header.Start.PointerY);
