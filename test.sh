@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Zarvok and runs every test through CTest; then the unit tests
-# again under AddressSanitizer and UndefinedBehaviorSanitizer in a build of their own.
+# Installs what is missing, builds Zarvok and runs every test through CTest; then the packages
+# (tools/ci/package.sh), the browser build in headless Chromium (tools/ci/web.sh), the threaded
+# tests and the score server under ThreadSanitizer (tools/ci/tsan.sh), and the unit tests under
+# AddressSanitizer and UndefinedBehaviorSanitizer, each in a build of its own.
 #   ZARVOK_SANITIZE=0  skips the sanitizer passes.
 #   ZARVOK_TSAN=0      skips only the ThreadSanitizer pass (tools/ci/tsan.sh).
 #   ZARVOK_FUZZ=1      also builds the libFuzzer targets with clang and runs each for
