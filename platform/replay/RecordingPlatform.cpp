@@ -22,7 +22,7 @@ uint32_t TRecordingClock::Catch() {
 }
 
 TRecordingWindow::TRecordingWindow(std::unique_ptr<TWindow> real, TRecordingClock& clock, TReplayRecorder& recorder)
-    : FReal(std::move(real)), FClock(clock), FRecorder(recorder) {}
+    : TWindowDecorator(std::move(real)), FClock(clock), FRecorder(recorder) {}
 
 bool TRecordingWindow::Collect(TPlatformEvent& event, uint32_t timeoutMs) {
   if (FHeldEvent) {
@@ -36,7 +36,7 @@ bool TRecordingWindow::Collect(TPlatformEvent& event, uint32_t timeoutMs) {
     const uint32_t passed = real.Milliseconds() - start;
     const uint32_t left = passed >= timeoutMs ? 0 : timeoutMs - passed;
     TPlatformEvent next;
-    if (!FReal->WaitEvent(next, left)) {
+    if (!Inner().WaitEvent(next, left)) {
       if (!FHeldMove) return false;
       event = *FHeldMove;
       FHeldMove.reset();
@@ -61,7 +61,7 @@ bool TRecordingWindow::WaitEvent(TPlatformEvent& event, uint32_t timeoutMs) {
   const bool got = Collect(event, timeoutMs);
   // A poll takes no game time: the clock moves only when a wait with a time-out ends.
   const uint32_t passed = timeoutMs == 0 ? 0 : FClock.Catch();
-  FRecorder.AddWait(timeoutMs, passed, got ? &event : nullptr, FReal->WindowState());
+  FRecorder.AddWait(timeoutMs, passed, got ? &event : nullptr, Inner().WindowState());
   return got;
 }
 

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "platform/Platform.h"
+#include "platform/WindowDecorator.h"
 
 class TReplayRecorder;
 
@@ -29,29 +30,15 @@ class TRecordingClock : public TClock {
 // The real window with its waits recorded. Pointer moves are held back until the wait ends or
 // another event comes, so the game sees at most one move per wait: the sight is drawn once a
 // frame anyway, and the record stays small.
-class TRecordingWindow : public TWindow {
+class TRecordingWindow : public TWindowDecorator {
  public:
   TRecordingWindow(std::unique_ptr<TWindow> real, TRecordingClock& clock, TReplayRecorder& recorder);
 
-  void SetCaption(const std::string& caption) override { FReal->SetCaption(caption); }
-  std::string Caption() const override { return FReal->Caption(); }
-  void SetBorderStyle(TBorderStyle style) override { FReal->SetBorderStyle(style); }
-  TWindowState WindowState() const override { return FReal->WindowState(); }
-  void SetWindowState(TWindowState state) override { FReal->SetWindowState(state); }
-  void SavePlacement() override { FReal->SavePlacement(); }
-  void RestorePlacement() override { FReal->RestorePlacement(); }
-  bool SetFullScreen(bool fullScreen) override { return FReal->SetFullScreen(fullScreen); }
-  void HidePointer() override { FReal->HidePointer(); }
-  void Present(const TSurface& frame) override { FReal->Present(frame); }
   bool WaitEvent(TPlatformEvent& event, uint32_t timeoutMs) override;
-  void ShowMessage(const std::string& caption, const std::string& text) override {
-    FReal->ShowMessage(caption, text);
-  }
 
  private:
   bool Collect(TPlatformEvent& event, uint32_t timeoutMs);
 
-  std::unique_ptr<TWindow> FReal;
   TRecordingClock& FClock;
   TReplayRecorder& FRecorder;
   std::optional<TPlatformEvent> FHeldMove;

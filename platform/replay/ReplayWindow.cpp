@@ -4,20 +4,20 @@
 
 TReplayWindow::TReplayWindow(const TReplay& replay, THeadlessClock& clock, std::unique_ptr<TWindow> under,
                              TClock* realClock)
-    : FReader(replay.Records, replay.Header.Start.PointerX, replay.Header.Start.PointerY),
+    : TWindowDecorator(std::move(under)),
+      FReader(replay.Records, replay.Header.Start.PointerX, replay.Header.Start.PointerY),
       FClock(clock),
-      FUnder(std::move(under)),
       FRealClock(realClock) {
   if (FRealClock != nullptr) FRealMark = FRealClock->Milliseconds();
 }
 
 void TReplayWindow::SetWindowState(TWindowState state) {
   FState = state;
-  FUnder->SetWindowState(state);
+  Inner().SetWindowState(state);
 }
 
 bool TReplayWindow::SetFullScreen(bool fullScreen) {
-  FUnder->SetFullScreen(fullScreen);
+  Inner().SetFullScreen(fullScreen);
   return true;
 }
 
@@ -30,7 +30,7 @@ bool TReplayWindow::Pace(uint32_t ms) {
   for (;;) {
     const int32_t left = static_cast<int32_t>(FRealMark - FRealClock->Milliseconds());
     TPlatformEvent real;
-    if (!FUnder->WaitEvent(real, left > 0 ? static_cast<uint32_t>(left) : 0)) {
+    if (!Inner().WaitEvent(real, left > 0 ? static_cast<uint32_t>(left) : 0)) {
       if (left <= 0) return true;
       continue;
     }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/Platform.h"
+#include "platform/WindowDecorator.h"
 #include "platform/replay/Replay.h"
 
 class THeadlessClock;
@@ -14,22 +15,15 @@ class THeadlessClock;
 // one for verifying, the real one to watch the game. With a real clock it also waits the
 // recorded time, so the game plays back at the speed it was played, and Esc or the close button
 // of the real window ends the playback.
-class TReplayWindow : public TWindow {
+class TReplayWindow : public TWindowDecorator {
  public:
   TReplayWindow(const TReplay& replay, THeadlessClock& clock, std::unique_ptr<TWindow> under,
                 TClock* realClock = nullptr);
 
-  void SetCaption(const std::string& caption) override { FUnder->SetCaption(caption); }
-  std::string Caption() const override { return FUnder->Caption(); }
-  void SetBorderStyle(TBorderStyle style) override { FUnder->SetBorderStyle(style); }
   TWindowState WindowState() const override { return FState; }
   void SetWindowState(TWindowState state) override;
-  void SavePlacement() override { FUnder->SavePlacement(); }
-  void RestorePlacement() override { FUnder->RestorePlacement(); }
   // Full screen is always granted, so a recording made on a desktop that refused it still plays.
   bool SetFullScreen(bool fullScreen) override;
-  void HidePointer() override { FUnder->HidePointer(); }
-  void Present(const TSurface& frame) override { FUnder->Present(frame); }
   bool WaitEvent(TPlatformEvent& event, uint32_t timeoutMs) override;
   // A replay shows no message boxes; the last text is kept for the report.
   void ShowMessage(const std::string& caption, const std::string& text) override;
@@ -43,7 +37,7 @@ class TReplayWindow : public TWindow {
   // Why the game asked for something the recording does not hold; empty when it never did.
   const std::string& Mismatch() const { return FMismatch; }
   const std::string& LastMessage() const { return FLastMessage; }
-  TWindow& Under() { return *FUnder; }
+  TWindow& Under() { return Inner(); }
 
  private:
   // Waits in the real window until the recorded time has passed; false when the player stopped.
@@ -51,7 +45,6 @@ class TReplayWindow : public TWindow {
 
   TReplayRecordReader FReader;
   THeadlessClock& FClock;
-  std::unique_ptr<TWindow> FUnder;
   TClock* FRealClock;
   uint32_t FRealMark = 0;
   TWindowState FState = TWindowState::wsNormal;

@@ -26,31 +26,23 @@
 #include "app/MainForm.h"
 #include "audio/WaveList.h"
 #include "combat/Pricel.h"
+#include "platform/WindowDecorator.h"
 #include "platform/sdl/SdlPlatform.h"
 
 namespace {
 
 // The real window, with a hook before each wait and a count of the frames shown.
-class TProbeWindow : public TWindow {
+class TProbeWindow : public TWindowDecorator {
  public:
-  explicit TProbeWindow(std::unique_ptr<TWindow> inner) : FInner(std::move(inner)) {}
-  void SetCaption(const std::string& caption) override { FInner->SetCaption(caption); }
-  std::string Caption() const override { return FInner->Caption(); }
-  void SetBorderStyle(TBorderStyle style) override { FInner->SetBorderStyle(style); }
-  TWindowState WindowState() const override { return FInner->WindowState(); }
-  void SetWindowState(TWindowState state) override { FInner->SetWindowState(state); }
-  void SavePlacement() override { FInner->SavePlacement(); }
-  void RestorePlacement() override { FInner->RestorePlacement(); }
-  bool SetFullScreen(bool fullScreen) override { return FInner->SetFullScreen(fullScreen); }
-  void HidePointer() override { FInner->HidePointer(); }
+  using TWindowDecorator::TWindowDecorator;
   void Present(const TSurface& frame) override {
-    FInner->Present(frame);
+    TWindowDecorator::Present(frame);
     ++Frames;
     if (OnPresent) OnPresent();
   }
   bool WaitEvent(TPlatformEvent& event, uint32_t timeoutMs) override {
     if (OnIdle) OnIdle();
-    return FInner->WaitEvent(event, timeoutMs);
+    return TWindowDecorator::WaitEvent(event, timeoutMs);
   }
   void ShowMessage(const std::string& caption, const std::string& text) override {
     std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
@@ -59,9 +51,6 @@ class TProbeWindow : public TWindow {
   std::atomic<int> Frames{0};
   std::function<void()> OnIdle;
   std::function<void()> OnPresent;
-
- private:
-  std::unique_ptr<TWindow> FInner;
 };
 
 }  // namespace
