@@ -311,6 +311,15 @@ TLetterStyle TitleStyle(double size) {
   return s;
 }
 
+// The plain, paler title letters of the options pages' row captions.
+TLetterStyle CaptionStyle(double size) {
+  TLetterStyle s = TitleStyle(size);
+  s.Stencil = false;
+  s.Top = Rgb(0xe8d8b0);
+  s.Bottom = Rgb(0xb89860);
+  return s;
+}
+
 TLetterStyle BodyStyle(double size) {
   TLetterStyle s;
   s.Family = "League Spartan";
@@ -568,10 +577,7 @@ void AddScreens(TPictureList& out, const TArtParams& params) {
   out.push_back(Panel("fon_options", 700, 490, 393, 277, [&](cairo_t* cr) {
     Board(cr, 43, 32, 700, 490);
     DrawTextCentred(cr, "OPTIONS", TitleStyle(40), 393, 82);
-    TLetterStyle caption = TitleStyle(30);
-    caption.Stencil = false;
-    caption.Top = Rgb(0xe8d8b0);
-    caption.Bottom = Rgb(0xb89860);
+    const TLetterStyle caption = CaptionStyle(30);
     DrawTextLeft(cr, "SCREEN", caption, 72, 161);
     DrawTextLeft(cr, "MUSIC", caption, 72, 246);
     DrawTextLeft(cr, "SOUND", caption, 72, 336);
@@ -586,10 +592,7 @@ void AddScreens(TPictureList& out, const TArtParams& params) {
   out.push_back(Panel("fon_comfort", 700, 490, 393, 277, [&](cairo_t* cr) {
     Board(cr, 43, 32, 700, 490);
     DrawTextCentred(cr, "COMFORT", TitleStyle(40), 393, 76);
-    TLetterStyle caption = TitleStyle(26);
-    caption.Stencil = false;
-    caption.Top = Rgb(0xe8d8b0);
-    caption.Bottom = Rgb(0xb89860);
+    const TLetterStyle caption = CaptionStyle(26);
     const struct {
       const char* Text;
       const TButtonRect& Row;
