@@ -13,6 +13,7 @@
 #include "app/GamePaths.h"
 #include "app/GameStart.h"
 #include "app/MainForm.h"
+#include "app/ReplaceFile.h"
 #include "app/Timer.h"
 #include "platform/Places.h"
 #include "platform/replay/ReplayRecorder.h"
@@ -134,18 +135,8 @@ void GoToLink(TDesktop& desktop, const std::filesystem::path& folder) {
 
 namespace {
 
-// Written beside and then renamed, so a crash never leaves half a file.
 bool WriteWhole(const std::filesystem::path& path, const std::string& bytes) {
-  const std::filesystem::path part = path.string() + ".part";
-  {
-    std::ofstream out(part, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out.flush()) return false;
-  }
-  std::error_code error;
-  std::filesystem::rename(part, path, error);
-  return !error;
+  return ReplaceFile(path, path.string() + ".part", bytes).empty();
 }
 
 // The score in a name "top-SCORE-N.zrp", or -1 for any other name.

@@ -8,6 +8,8 @@
 #include <sstream>
 #include <system_error>
 
+#include "app/ReplaceFile.h"
+
 namespace {
 
 constexpr std::array<const char*, 6> Keys = {"music_volume", "effects_volume", "sight_size",
@@ -124,21 +126,7 @@ std::string TComfortSettings::Text() const {
 bool TComfortSettings::Save(const std::filesystem::path& path) const {
   std::filesystem::path temp = path;
   temp += ".tmp";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out << Text();
-    out.flush();
-    if (!out) {
-      std::error_code ignored;
-      std::filesystem::remove(temp, ignored);
-      return false;
-    }
-  }
-  std::error_code error;
-  std::filesystem::rename(temp, path, error);
-  if (error) std::filesystem::remove(temp, error);
-  return !error;
+  return ReplaceFile(path, temp, Text()).empty();
 }
 
 std::string SightPicture(const std::string& base, TSightSize size, TSightColour colour) {
